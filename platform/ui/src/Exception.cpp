@@ -1,0 +1,7 @@
+#include "ui/Exception.h"
+
+namespace Ui {
+
+void Abort() { throw EAbort(); }
+
+}  // namespace Ui
