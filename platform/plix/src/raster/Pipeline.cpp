@@ -1,0 +1,304 @@
+// Building stage lists, and the scalar reference interpreter: one pixel at a time, each stage
+// written the plain way (blend modes through the unpremultiplied W3C formulas), to hold the
+// fast stages to.
+#include "raster/Pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/ColorSpace.h"
+
+namespace plix {
+
+void Pipeline::append(Op op, const void* ctx) {
+    fOps.push_back(op);
+    fFns.push_back(stageFn(op));
+    fCtx.push_back(ctx);
+}
+
+void* Pipeline::allocate(size_t size, size_t align) {
+    size = std::max<size_t>(size, 1);
+    auto aligned = [&]() -> char* {
+        const uintptr_t p = reinterpret_cast<uintptr_t>(fCursor);
+        const uintptr_t q = (p + align - 1) & ~uintptr_t(align - 1);
+        const size_t pad = q - p;
+        if (!fCursor || pad + size > fLeft) return nullptr;
+        fCursor += pad + size;
+        fLeft -= pad + size;
+        return reinterpret_cast<char*>(q);
+    };
+    if (char* p = aligned()) return p;
+    const size_t blockBytes = std::max<size_t>(size + align, 2048);
+    const size_t units = (blockBytes + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
+    fBlocks.push_back(std::make_unique<std::max_align_t[]>(units));
+    fCursor = reinterpret_cast<char*>(fBlocks.back().get());
+    fLeft = units * sizeof(std::max_align_t);
+    return aligned();
+}
+
+void Pipeline::reset() {
+    fOps.clear();
+    fFns.clear();
+    fCtx.clear();
+    fBlocks.clear();
+    fCursor = nullptr;
+    fLeft = 0;
+}
+
+namespace {
+
+struct P {
+    float x, y, r, g, b, a, dr, dg, db, da, c;
+};
+
+float clamp01(float v) { return v > 0 ? (v < 1 ? v : 1.0f) : 0.0f; }
+
+// Unpremultiplied W3C blend functions B(Cs, Cb) of the separable modes.
+float separableB(BlendMode m, float cs, float cb) {
+    switch (m) {
+        case BlendMode::Multiply: return cs * cb;
+        case BlendMode::Screen: return cs + cb - cs * cb;
+        case BlendMode::Overlay: return separableB(BlendMode::HardLight, cb, cs);
+        case BlendMode::Darken: return std::min(cs, cb);
+        case BlendMode::Lighten: return std::max(cs, cb);
+        case BlendMode::ColorDodge:
+            if (cb == 0) return 0;
+            if (cs >= 1) return 1;
+            return std::min(1.0f, cb / (1 - cs));
+        case BlendMode::ColorBurn:
+            if (cb >= 1) return 1;
+            if (cs <= 0) return 0;
+            return 1 - std::min(1.0f, (1 - cb) / cs);
+        case BlendMode::HardLight:
+            return cs <= 0.5f ? cb * 2 * cs : separableB(BlendMode::Screen, 2 * cs - 1, cb);
+        case BlendMode::SoftLight: {
+            if (cs <= 0.5f) return cb - (1 - 2 * cs) * cb * (1 - cb);
+            const float d = cb <= 0.25f ? ((16 * cb - 12) * cb + 4) * cb : std::sqrt(cb);
+            return cb + (2 * cs - 1) * (d - cb);
+        }
+        case BlendMode::Difference: return std::fabs(cs - cb);
+        case BlendMode::Exclusion: return cs + cb - 2 * cs * cb;
+        default: return 0;
+    }
+}
+
+float lum(const float c[3]) { return 0.30f * c[0] + 0.59f * c[1] + 0.11f * c[2]; }
+float sat(const float c[3]) {
+    return std::max({c[0], c[1], c[2]}) - std::min({c[0], c[1], c[2]});
+}
+void clipColor(float c[3]) {
+    const float l = lum(c), n = std::min({c[0], c[1], c[2]}), x = std::max({c[0], c[1], c[2]});
+    for (int i = 0; i < 3; ++i) {
+        if (n < 0 && l != n) c[i] = l + (c[i] - l) * l / (l - n);
+        if (x > 1 && x != l) c[i] = l + (c[i] - l) * (1 - l) / (x - l);
+    }
+}
+void setLum(float c[3], float l) {
+    const float d = l - lum(c);
+    for (int i = 0; i < 3; ++i) c[i] += d;
+    clipColor(c);
+}
+void setSat(float c[3], float s) {
+    int mx = 0, mn = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (c[i] > c[mx]) mx = i;
+        if (c[i] < c[mn]) mn = i;
+    }
+    if (c[mx] > c[mn]) {
+        const float range = c[mx] - c[mn];
+        const float lo = c[mn];
+        for (int i = 0; i < 3; ++i) c[i] = (c[i] - lo) * s / range;
+    } else {
+        c[0] = c[1] = c[2] = 0;
+    }
+}
+
+void blendRef(BlendMode m, P& p) {
+    const float s[4] = {p.r, p.g, p.b, p.a}, d[4] = {p.dr, p.dg, p.db, p.da};
+    const float sa = p.a, da = p.da;
+    float o[4];
+    auto pd = [&](float fs, float fd) {  // Porter-Duff: s * Fs + d * Fd
+        for (int i = 0; i < 4; ++i) o[i] = s[i] * fs + d[i] * fd;
+    };
+    switch (m) {
+        case BlendMode::Clear: pd(0, 0); break;
+        case BlendMode::Src: pd(1, 0); break;
+        case BlendMode::Dst: pd(0, 1); break;
+        case BlendMode::SrcOver: pd(1, 1 - sa); break;
+        case BlendMode::DstOver: pd(1 - da, 1); break;
+        case BlendMode::SrcIn: pd(da, 0); break;
+        case BlendMode::DstIn: pd(0, sa); break;
+        case BlendMode::SrcOut: pd(1 - da, 0); break;
+        case BlendMode::DstOut: pd(0, 1 - sa); break;
+        case BlendMode::SrcATop: pd(da, 1 - sa); break;
+        case BlendMode::DstATop: pd(1 - da, sa); break;
+        case BlendMode::Xor: pd(1 - da, 1 - sa); break;
+        case BlendMode::Plus:
+            for (int i = 0; i < 4; ++i) o[i] = std::min(s[i] + d[i], 1.0f);
+            break;
+        case BlendMode::Modulate:
+            for (int i = 0; i < 4; ++i) o[i] = s[i] * d[i];
+            break;
+        case BlendMode::Hue: case BlendMode::Saturation: case BlendMode::Color:
+        case BlendMode::Luminosity: {
+            float cs[3], cb[3];
+            for (int i = 0; i < 3; ++i) {
+                cs[i] = sa > 0 ? s[i] / sa : 0;
+                cb[i] = da > 0 ? d[i] / da : 0;
+            }
+            float B[3];
+            std::copy(m == BlendMode::Hue || m == BlendMode::Color ? cs : cb,
+                      (m == BlendMode::Hue || m == BlendMode::Color ? cs : cb) + 3, B);
+            if (m == BlendMode::Hue) setSat(B, sat(cb));
+            if (m == BlendMode::Saturation) setSat(B, sat(cs));
+            setLum(B, m == BlendMode::Luminosity ? lum(cs) : lum(cb));
+            for (int i = 0; i < 3; ++i) o[i] = s[i] * (1 - da) + d[i] * (1 - sa) + sa * da * B[i];
+            o[3] = sa + da - sa * da;
+            break;
+        }
+        default:
+            for (int i = 0; i < 3; ++i) {
+                const float cs = sa > 0 ? s[i] / sa : 0, cb = da > 0 ? d[i] / da : 0;
+                o[i] = s[i] * (1 - da) + d[i] * (1 - sa) + sa * da * separableB(m, cs, cb);
+            }
+            o[3] = sa + da - sa * da;
+            break;
+    }
+    p.r = o[0], p.g = o[1], p.b = o[2], p.a = o[3];
+}
+
+// The 8x8 Bayer matrix built by its recursion, indexed [x][y] to match the fast stage's order.
+int bayer8(int x, int y) {
+    int m = 0;
+    for (int level = 0; level < 3; ++level) {
+        const int bx = (x >> level) & 1, by = (y >> level) & 1;
+        const int digit = 2 * (bx ^ by) + bx;  // [[0, 2], [3, 1]] with x and y swapped
+        m |= digit << (2 * (2 - level));
+    }
+    return m;
+}
+
+}  // namespace
+
+void Pipeline::runReference(Batch& bt) const {
+    for (int i = 0; i < bt.n; ++i) {
+        P p{bt.x[i], bt.y[i], bt.r[i], bt.g[i], bt.b[i], bt.a[i], bt.dr[i], bt.dg[i], bt.db[i], bt.da[i], bt.c[i]};
+        const int px = bt.dx + i, py = bt.dy;
+        for (size_t k = 0; k < fOps.size(); ++k) {
+            const void* ctx = fCtx[k];
+            const Op op = fOps[k];
+            if (op >= Op::blend_Clear) {
+                blendRef(BlendMode(int(op) - int(Op::blend_Clear)), p);
+                continue;
+            }
+            switch (op) {
+                case Op::seed_shader: p.x = px + 0.5f, p.y = py + 0.5f; break;
+                case Op::matrix_2x3: {
+                    const float* m = static_cast<const float*>(ctx);
+                    const float x = p.x, y = p.y;
+                    p.x = m[0] * x + m[1] * y + m[2];
+                    p.y = m[3] * x + m[4] * y + m[5];
+                    break;
+                }
+                case Op::matrix_perspective: {
+                    const float* m = static_cast<const float*>(ctx);
+                    const float x = p.x, y = p.y, w = m[6] * x + m[7] * y + m[8];
+                    p.x = (m[0] * x + m[1] * y + m[2]) / w;
+                    p.y = (m[3] * x + m[4] * y + m[5]) / w;
+                    break;
+                }
+                case Op::constant_color: {
+                    const float* c = static_cast<const float*>(ctx);
+                    p.r = c[0], p.g = c[1], p.b = c[2], p.a = c[3];
+                    break;
+                }
+                case Op::load_src: {
+                    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+                    m->load(m->addr(px, py), 1, &p.r, &p.g, &p.b, &p.a);
+                    break;
+                }
+                case Op::load_dst: {
+                    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+                    m->load(m->addr(px, py), 1, &p.dr, &p.dg, &p.db, &p.da);
+                    break;
+                }
+                case Op::store: {
+                    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+                    m->store(m->addr(px, py), 1, &p.r, &p.g, &p.b, &p.a);
+                    break;
+                }
+                case Op::premul: p.r *= p.a, p.g *= p.a, p.b *= p.a; break;
+                case Op::premul_dst: p.dr *= p.da, p.dg *= p.da, p.db *= p.da; break;
+                case Op::unpremul:
+                    if (p.a > 0) p.r /= p.a, p.g /= p.a, p.b /= p.a;
+                    else p.r = p.g = p.b = 0;
+                    break;
+                case Op::force_opaque: p.a = 1; break;
+                case Op::force_opaque_dst: p.da = 1; break;
+                case Op::clamp_01:
+                    p.r = clamp01(p.r), p.g = clamp01(p.g), p.b = clamp01(p.b), p.a = clamp01(p.a);
+                    break;
+                case Op::clamp_a:
+                    p.a = clamp01(p.a);
+                    p.r = std::min(std::max(p.r, 0.0f), p.a);
+                    p.g = std::min(std::max(p.g, 0.0f), p.a);
+                    p.b = std::min(std::max(p.b, 0.0f), p.a);
+                    break;
+                case Op::scale_1_float: {
+                    const float v = *static_cast<const float*>(ctx);
+                    p.r *= v, p.g *= v, p.b *= v, p.a *= v;
+                    break;
+                }
+                case Op::scale_coverage: p.r *= p.c, p.g *= p.c, p.b *= p.c, p.a *= p.c; break;
+                case Op::lerp_coverage:
+                    p.r = p.dr * (1 - p.c) + p.r * p.c;
+                    p.g = p.dg * (1 - p.c) + p.g * p.c;
+                    p.b = p.db * (1 - p.c) + p.b * p.c;
+                    p.a = p.da * (1 - p.c) + p.a * p.c;
+                    break;
+                case Op::dither: {
+                    const float rate = *static_cast<const float*>(ctx);
+                    const float d = (bayer8(px & 7, py & 7) - 31.5f) / 64.0f * rate;
+                    p.r = std::min(std::max(p.r + d, 0.0f), p.a);
+                    p.g = std::min(std::max(p.g + d, 0.0f), p.a);
+                    p.b = std::min(std::max(p.b + d, 0.0f), p.a);
+                    break;
+                }
+                case Op::transfer_fn: {
+                    const TransferFn& f = *static_cast<const TransferFn*>(ctx);
+                    p.r = f.eval(p.r), p.g = f.eval(p.g), p.b = f.eval(p.b);
+                    break;
+                }
+                case Op::gamut: static_cast<const Matrix3*>(ctx)->map(p.r, p.g, p.b); break;
+                case Op::swap_src_dst:
+                    std::swap(p.r, p.dr), std::swap(p.g, p.dg), std::swap(p.b, p.db), std::swap(p.a, p.da);
+                    break;
+                case Op::save_src: {
+                    SavedColor* s = const_cast<SavedColor*>(static_cast<const SavedColor*>(ctx));
+                    s->r[i] = p.r, s->g[i] = p.g, s->b[i] = p.b, s->a[i] = p.a, s->x[i] = p.x, s->y[i] = p.y;
+                    break;
+                }
+                case Op::restore_xy: {
+                    const SavedColor* s = static_cast<const SavedColor*>(ctx);
+                    p.x = s->x[i], p.y = s->y[i];
+                    break;
+                }
+                case Op::saved_to_dst: {
+                    const SavedColor* s = static_cast<const SavedColor*>(ctx);
+                    p.dr = s->r[i], p.dg = s->g[i], p.db = s->b[i], p.da = s->a[i];
+                    break;
+                }
+                case Op::callback: {
+                    const CallbackCtx* cb = static_cast<const CallbackCtx*>(ctx);
+                    cb->fn(cb->self, 1, &p.x, &p.y, &p.r, &p.g, &p.b, &p.a);
+                    break;
+                }
+                default: break;
+            }
+        }
+        bt.x[i] = p.x, bt.y[i] = p.y, bt.r[i] = p.r, bt.g[i] = p.g, bt.b[i] = p.b, bt.a[i] = p.a;
+        bt.dr[i] = p.dr, bt.dg[i] = p.dg, bt.db[i] = p.db, bt.da[i] = p.da, bt.c[i] = p.c;
+    }
+}
+
+}  // namespace plix
