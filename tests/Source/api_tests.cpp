@@ -26,19 +26,29 @@ protected:
     }
 };
 
-TEST_F(BindingTest, TableIsDeclaredInResolutionOrder) {
-    ASSERT_GE(API::EntryPointCount, 11u);
-    EXPECT_STREQ(API::EntryPointNames[API::plix_refcnt_ref_index], "plix_refcnt_ref");
-    EXPECT_STREQ(API::EntryPointNames[API::plix_string_get_text_index], "plix_string_get_text");
+TEST_F(BindingTest, TableHoldsEveryEntryPointInResolutionOrder) {
+    ASSERT_EQ(API::EntryPointCount, 785u);
+    size_t gpu = 0;
     for (size_t i = 0; i < API::EntryPointCount; ++i) {
         const std::string name = API::EntryPointNames[i];
+        gpu += name.rfind("plixgpu_", 0) == 0;
         EXPECT_TRUE(name.rfind("plix_", 0) == 0 || name.rfind("plixgpu_", 0) == 0) << name;
     }
+    EXPECT_EQ(gpu, 62u);
+    // The list starts with the GPU families and ends with the SVG ones.
+    EXPECT_STREQ(API::EntryPointNames[0], "plixgpu_backendsemaphore_create");
+    EXPECT_STREQ(API::EntryPointNames[784], "plix_svgsvg_set_y");
+    EXPECT_STREQ(API::EntryPointNames[API::plix_canvas_draw_rect_index], "plix_canvas_draw_rect");
+    EXPECT_LT(API::plix_refcnt_ref_index, API::plix_string_create_index);
 }
 
 TEST_F(BindingTest, LoadsTheEngineAndResolvesItsExports) {
     API::AcquireNativeLibrary();
-    EXPECT_TRUE(API::Detail::IsResolved(API::plix_string_create_index));
+    for (size_t index : {API::plix_refcnt_ref_index, API::plix_refcnt_unref_index, API::plix_string_create_index,
+                         API::plix_string_get_text_index, API::plix_string_destroy_index,
+                         API::plix_streamadapter_create_index, API::plix_streamadapter_set_procs_index,
+                         API::plix_wstreamadapter_create_index, API::plix_wstreamadapter_set_procs_index})
+        EXPECT_TRUE(API::Detail::IsResolved(index)) << API::EntryPointNames[index];
     const plix_handle s = API::plix_string_create();
     ASSERT_NE(s, 0u);
     EXPECT_STREQ(API::plix_string_get_text(s), "");
