@@ -43,7 +43,11 @@ TComponent::TComponent(TComponent* owner) {
 TComponent::~TComponent() {
     BeginDestruction();
     // Each owned component leaves the list as it goes, last first.
-    while (!fComponents.empty()) delete fComponents.back();
+    while (!fComponents.empty()) {
+        TComponent* c = fComponents.back();
+        if (!c->IsDestroying()) c->BeforeDestruction();
+        delete c;
+    }
     if (fOwner) fOwner->RemoveComponent(this);
 }
 

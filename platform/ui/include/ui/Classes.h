@@ -77,6 +77,9 @@ public:
     bool IsLoading() const { return fState.Contains(TComponentStateItem::Loading); }
     // Runs once construction of the whole object (and its owned children) has finished.
     virtual void AfterConstruction() {}
+    // Runs before the destructors, while the whole object is still alive; marks it as being
+    // destroyed. Owners call it on their components; Ui::Free calls it too.
+    virtual void BeforeDestruction() { BeginDestruction(); }
     // Called after the component's stored properties were set.
     virtual void Loaded() { fState.Exclude(TComponentStateItem::Loading); }
 
