@@ -167,6 +167,17 @@ public:
     void DrawBitmap(TBitmap& bitmap, const TRectF& srcRect, const TRectF& dstRect, float opacity,
                     bool highSpeed = false);
 
+    // Text, through the text layout registered for the canvas's class (nothing happens when
+    // there is none); colour from Fill, font from Font.
+    void FillText(const TRectF& r, const std::string& text, bool wordWrap, float opacity, TFillTextFlags flags = {},
+                  TTextAlign hAlign = TTextAlign::Center, TTextAlign vAlign = TTextAlign::Center);
+    // Sets r to the rectangle the text takes when laid out in r (empty at its corner without
+    // a layout).
+    void MeasureText(TRectF& r, const std::string& text, bool wordWrap, TFillTextFlags flags = {},
+                     TTextAlign hAlign = TTextAlign::Center, TTextAlign vAlign = TTextAlign::Center);
+    float TextWidth(const std::string& text);
+    float TextHeight(const std::string& text);
+
     // Where a coordinate of the current space lands on a device pixel edge.
     float AlignToPixelHorizontally(float value) const;
     float AlignToPixelVertically(float value) const;
