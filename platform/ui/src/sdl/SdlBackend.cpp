@@ -172,7 +172,9 @@ void Translate(const SDL_Event& s, std::deque<TPlatformEvent>& out) {
 bool Initialize(std::string& error) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");      // window surfaces in plain memory
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");     // closing is the form's decision
-    SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");           // OpenGL windows get EGL visuals
+    // OpenGL windows get a GLX-chosen visual, which EGL configs match; with EGL SDL would
+    // make a surface of its own on the window and the canvas could make none.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error = SDL_GetError();
@@ -198,7 +200,10 @@ void Finalize() {
 TPlatformWindow* CreateWindow(const TWindowParams& params, std::string& error) {
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (params.Resizable) flags |= SDL_WINDOW_RESIZABLE;
-    if (params.OpenGL) flags |= SDL_WINDOW_OPENGL;
+    // On X11 an OpenGL window only needs a GL-capable visual. Elsewhere (Wayland) SDL would
+    // bind the window to an EGL surface of its own, so the window stays plain there.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (params.OpenGL && driver && std::string(driver) == "x11") flags |= SDL_WINDOW_OPENGL;
     const int x = params.Centered ? SDL_WINDOWPOS_CENTERED : params.Left;
     const int y = params.Centered ? SDL_WINDOWPOS_CENTERED : params.Top;
     SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), x, y, std::max(params.ClientWidth, 1),
