@@ -5,6 +5,7 @@
 
 #include "core/BlendMode.h"
 #include "core/RefCnt.h"
+#include "geometry/Stroker.h"
 #include "raster/Shader.h"
 
 namespace plix {
@@ -14,8 +15,6 @@ class MaskFilter;
 class ImageFilter;
 
 enum class PaintStyle : int32_t { Fill, Stroke, StrokeAndFill };
-enum class StrokeCap : int32_t { Butt, Round, Square };
-enum class StrokeJoin : int32_t { Miter, Round, Bevel };
 
 struct Paint {
     std::array<float, 4> color{0, 0, 0, 1};  // unpremultiplied sRGB

@@ -67,6 +67,8 @@ inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float
     add(c1, (xr - xs) * dydx, (xs + xr) * 0.5f - xs);
 }
 
+constexpr int kSubRows = 4;
+
 struct ActiveEdge {
     float x0, y0, x1, y1, dxdy;
     float w;
@@ -99,8 +101,14 @@ void fillEdgesAA(const LineEdge* edges, int count, PathFillType fill, const IRec
     if (count == 0 || y0 >= y1) return;
 
     std::vector<float> acc(size_t(W) + 2, 0.0f);
+    std::vector<float> rowCov(size_t(W) + 1, 0.0f);
     std::vector<uint8_t> cov(size_t(W) + 1);
     std::vector<ActiveEdge> active;
+    struct Piece {
+        float xa, ya, xb, yb, w;  // within the row: cells and fractions of the row height
+        int lo, hi;               // cells touched
+    };
+    std::vector<Piece> pieces;
     size_t next = 0;
     const float left = float(clip.left);
     for (int y = y0; y < y1; ++y) {
@@ -111,6 +119,7 @@ void fillEdgesAA(const LineEdge* edges, int count, PathFillType fill, const IRec
             const float dxdy = (e.x1 - e.x0) / (e.y1 - e.y0);
             active.push_back({e.x0 - left, e.y0, e.x1 - left, e.y1, dxdy, float(e.winding)});
         }
+        pieces.clear();
         int lo = W + 1, hi = -1;
         for (const ActiveEdge& e : active) {
             const float ya = std::max(e.y0, fy), yb = std::min(e.y1, fy1);
@@ -119,36 +128,73 @@ void fillEdgesAA(const LineEdge* edges, int count, PathFillType fill, const IRec
             float xb = yb == e.y1 ? e.x1 : e.x0 + (yb - e.y0) * e.dxdy;
             xa = std::clamp(xa, 0.0f, float(W));
             xb = std::clamp(xb, 0.0f, float(W));
-            accumulate(acc.data(), xa, ya - fy, xb, yb - fy, e.w, lo, hi);
+            const int plo = int(std::min(xa, xb)), phi = int(std::max(xa, xb));
+            pieces.push_back({xa, ya - fy, xb, yb - fy, e.w, plo, phi});
+            lo = std::min(lo, plo);
+            hi = std::max(hi, phi + 1);
         }
         active.erase(std::remove_if(active.begin(), active.end(), [&](const ActiveEdge& e) { return e.y1 <= fy1; }),
                      active.end());
-        if (hi < 0) {
+        if (pieces.empty()) {
             if (inverse) blitter.blitH(clip.left, y, W);
             continue;
         }
         hi = std::min(hi, W);
-        float sum = 0;
-        if (inverse) {
-            if (lo > 0) blitter.blitH(clip.left, y, lo);
-            for (int x = lo; x <= hi; ++x) {
-                sum += acc[size_t(x)];
-                cov[size_t(x)] = uint8_t(255 - coverageToAlpha(sum, evenOdd));
-            }
-        } else {
-            for (int x = lo; x <= hi; ++x) {
-                sum += acc[size_t(x)];
-                cov[size_t(x)] = coverageToAlpha(sum, evenOdd);
-            }
+        // The fill rule can be applied to a pixel's summed coverage only when the winding left
+        // of each edge is the same over the pixel's height and no two edges share the pixel;
+        // otherwise regions of different winding may meet inside one pixel. Such rows are
+        // worked in sub-rows, which confines the mixing to much smaller areas.
+        std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.lo < b.lo; });
+        bool shared = false;
+        for (const Piece& pc : pieces) shared |= pc.ya > 0 || pc.yb < 1;
+        for (size_t i = 1, reach = size_t(pieces[0].hi); i < pieces.size() && !shared; ++i) {
+            shared = size_t(pieces[i].lo) <= reach;
+            reach = std::max(reach, size_t(pieces[i].hi));
         }
+        const int subRows = shared ? kSubRows : 1;
+        const float subH = 1.0f / float(subRows);
+        std::fill(rowCov.begin() + lo, rowCov.begin() + hi + 1, 0.0f);
+        float tailSum = 0;
+        for (int sr = 0; sr < subRows; ++sr) {
+            const float s0 = sr * subH, s1 = s0 + subH;
+            int l2 = W + 1, h2 = -1;
+            for (const Piece& pc : pieces) {
+                const float ya = std::max(pc.ya, s0), yb = std::min(pc.yb, s1);
+                if (!(yb > ya)) continue;
+                const float t = pc.yb - pc.ya;
+                const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
+                const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
+                // Heights in units of the sub-row, so a full sub-row covers 1.
+                accumulate(acc.data(), xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2);
+            }
+            float sum = 0;
+            for (int x = lo; x <= hi; ++x) {
+                sum += acc[size_t(x)];
+                float v = std::fabs(sum);
+                if (evenOdd) {
+                    v = v - 2.0f * std::floor(v * 0.5f);
+                    if (v > 1) v = 2 - v;
+                } else if (v > 1) {
+                    v = 1;
+                }
+                rowCov[size_t(x)] += v * subH;
+            }
+            if (h2 >= 0) std::fill(acc.begin() + std::min(l2, lo), acc.begin() + std::min(h2 + 2, W + 2), 0.0f);
+            tailSum += sum * subH;
+        }
+        for (int x = lo; x <= hi; ++x) {
+            const float v = std::min(rowCov[size_t(x)], 1.0f);
+            const uint8_t a = v > 0 ? uint8_t(v * 255.0f + 0.5f) : 0;
+            cov[size_t(x)] = inverse ? uint8_t(255 - a) : a;
+        }
+        if (inverse && lo > 0) blitter.blitH(clip.left, y, lo);
         const int end = std::min(hi + 1, W);
         emitRow(blitter, clip.left + lo, y, cov.data() + lo, end - lo);
         if (inverse && end < W) {
-            // Past the last touched cell the winding is whatever the row ends with.
-            const uint8_t tail = uint8_t(255 - coverageToAlpha(sum, evenOdd));
-            if (tail == 255) blitter.blitH(clip.left + end, y, W - end);
+            // Past the last touched cell the winding is whatever the row ends with (0 for
+            // closed outlines).
+            if (coverageToAlpha(tailSum, evenOdd) == 0) blitter.blitH(clip.left + end, y, W - end);
         }
-        std::fill(acc.begin() + lo, acc.begin() + std::min(hi + 2, W + 2), 0.0f);
     }
 }
 

@@ -20,7 +20,7 @@ namespace plix {
 struct LineEdge;
 
 // Flattening tolerance for anti-aliased drawing, in pixels.
-constexpr float kCurveTolerance = 0.1f;
+constexpr float kCurveTolerance = 0.025f;
 
 // Fills path mapped by m, limited to clip.
 void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter);

@@ -1,0 +1,227 @@
+#include "geometry/Stroker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "geometry/PathFlatten.h"
+
+namespace plix {
+
+namespace {
+
+constexpr float kRoot2Over2 = 0.707106781f;
+
+struct Vertex {
+    Point p;
+    bool corner;  // a true vertex of the path (joins apply) rather than a step along a curve
+};
+
+struct Contour {
+    std::vector<Vertex> pts;
+    bool closed = false;
+};
+
+struct Collector final : FlattenSink {
+    std::vector<Contour> contours;
+    void moveTo(Point p) override { contours.push_back({{{p, true}}, false}); }
+    void lineTo(Point p, bool corner) override { contours.back().pts.push_back({p, corner}); }
+    void close() override {
+        if (!contours.empty()) contours.back().closed = true;
+    }
+};
+
+Point perp(Point u) { return {-u.y, u.x}; }  // a quarter turn clockwise on screen (y down)
+
+class Builder {
+public:
+    Builder(const StrokeParams& s, Path* out) : fS(s), fR(s.width / 2), fOut(out) {}
+
+    void stroke(Contour c) {
+        // Drop repeated points, keeping the corner flag of the survivor.
+        std::vector<Vertex> v;
+        for (const Vertex& x : c.pts) {
+            if (!v.empty() && v.back().p == x.p) {
+                v.back().corner |= x.corner;
+                continue;
+            }
+            v.push_back(x);
+        }
+        if (c.closed && v.size() > 1 && v.back().p == v.front().p) v.pop_back();
+        if (v.size() == 1) {
+            // A contour of zero length shows as a dot when the cap has extent.
+            if (c.pts.size() > 1) drawDot(v[0].p);
+            return;
+        }
+        if (v.empty()) return;
+        if (c.closed && v.size() >= 3)
+            closedContour(v);
+        else
+            openContour(v);
+    }
+
+private:
+    void drawDot(Point p) {
+        if (fS.cap == StrokeCap::Round) fOut->addCircle(p.x, p.y, fR);
+        else if (fS.cap == StrokeCap::Square) fOut->addRect({p.x - fR, p.y - fR, p.x + fR, p.y + fR});
+    }
+
+    static Point dir(Point a, Point b) {
+        Point d = b - a;
+        d.normalize();
+        return d;
+    }
+
+    // The outer side of the join at pivot from direction u0 to u1, on side s (+1 left of the
+    // direction of travel as seen on screen, -1 right), appended to side path `out`.
+    void join(std::vector<Point>& out, Point pivot, Point u0, Point u1, float s, bool corner) {
+        const Point n0 = perp(u0) * (fR * s), n1 = perp(u1) * (fR * s);
+        const float turn = cross(u0, u1) * s;  // < 0: this side is the outer one
+        const float cosA = std::clamp(dot(u0, u1), -1.0f, 1.0f);
+        if (turn >= 0 || (std::fabs(turn) < 1e-6f && cosA > 0)) {
+            // Inner side: go through the pivot so short segments cannot leave a notch.
+            if (std::fabs(turn) < 1e-6f && cosA > 0) {
+                out.push_back(pivot + n1);
+                return;
+            }
+            out.push_back(pivot);
+            out.push_back(pivot + n1);
+            return;
+        }
+        StrokeJoin j = fS.join;
+        if (!corner) j = cosA > 0.9f ? StrokeJoin::Miter : StrokeJoin::Round;
+        const float cosHalf = std::sqrt((1 + cosA) / 2);
+        if (j == StrokeJoin::Miter) {
+            const bool within = corner ? (cosHalf > 0 && 1 / cosHalf <= fS.miterLimit) : true;
+            if (within && cosHalf > 1e-6f) {
+                Point mid = n0 + n1;
+                if (mid.setLength(fR / cosHalf)) {
+                    out.push_back(pivot + mid);
+                    out.push_back(pivot + n1);
+                    return;
+                }
+            }
+            out.push_back(pivot + n1);  // bevel
+            return;
+        }
+        if (j == StrokeJoin::Bevel) {
+            out.push_back(pivot + n1);
+            return;
+        }
+        arc(out, pivot, n0, n1, s);
+    }
+
+    // Points along the circular arc around c from c + n0 to c + n1 (the short way), exactly
+    // enough to stay within the tolerance; the start point is assumed already in out.
+    void arc(std::vector<Point>& out, Point c, Point n0, Point n1, float) {
+        const double a0 = std::atan2(n0.y, n0.x);
+        double a1 = std::atan2(n1.y, n1.x);
+        double sweep = a1 - a0;
+        while (sweep > M_PI) sweep -= 2 * M_PI;
+        while (sweep < -M_PI) sweep += 2 * M_PI;
+        const int steps = std::max(1, int(std::ceil(std::fabs(sweep) / fArcStep)));
+        for (int i = 1; i <= steps; ++i) {
+            const double a = a0 + sweep * i / steps;
+            out.push_back(i == steps ? c + n1 : Point{float(c.x + fR * std::cos(a)), float(c.y + fR * std::sin(a))});
+        }
+    }
+
+    // Cap at end point e travelling in direction u, from e + n to e - n (n = left normal).
+    void cap(std::vector<Point>& out, Point e, Point u) {
+        const Point n = perp(u) * fR, t = u * fR;
+        switch (fS.cap) {
+            case StrokeCap::Butt: out.push_back(e - n); break;
+            case StrokeCap::Square:
+                out.push_back(e + n + t);
+                out.push_back(e - n + t);
+                out.push_back(e - n);
+                break;
+            case StrokeCap::Round: {
+                // Half circle through e + t: two quarter arcs.
+                arc(out, e, n, t, 1);
+                arc(out, e, t, -n, 1);
+                break;
+            }
+        }
+    }
+
+    void emit(const std::vector<Point>& pts) {
+        if (pts.size() < 2) return;
+        fOut->moveTo(pts[0]);
+        for (size_t i = 1; i < pts.size(); ++i) fOut->lineTo(pts[i]);
+        fOut->close();
+    }
+
+    void openContour(const std::vector<Vertex>& v) {
+        const size_t n = v.size();
+        std::vector<Point> left, right;  // right is built forward and appended reversed
+        Point u = dir(v[0].p, v[1].p);
+        left.push_back(v[0].p + perp(u) * fR);
+        right.push_back(v[0].p - perp(u) * fR);
+        for (size_t i = 1; i + 1 < n; ++i) {
+            const Point u1 = dir(v[i].p, v[i + 1].p);
+            left.push_back(v[i].p + perp(u) * fR);
+            right.push_back(v[i].p - perp(u) * fR);
+            join(left, v[i].p, u, u1, 1, v[i].corner);
+            join(right, v[i].p, u, u1, -1, v[i].corner);
+            u = u1;
+        }
+        left.push_back(v[n - 1].p + perp(u) * fR);
+        std::vector<Point> outline = left;
+        cap(outline, v[n - 1].p, u);
+        right.push_back(v[n - 1].p - perp(u) * fR);
+        // Back along the right side (its last point is where the cap ended).
+        for (size_t i = right.size() - 1; i-- > 0;) outline.push_back(right[i]);
+        // Start cap, travelling backwards from v[0].
+        const Point u0 = dir(v[0].p, v[1].p);
+        cap(outline, v[0].p, -u0);
+        emit(outline);
+    }
+
+    void closedContour(const std::vector<Vertex>& v) {
+        const size_t n = v.size();
+        std::vector<Point> left, right;
+        for (size_t i = 0; i < n; ++i) {
+            const Point prev = v[(i + n - 1) % n].p, cur = v[i].p, next = v[(i + 1) % n].p;
+            const Point u0 = dir(prev, cur), u1 = dir(cur, next);
+            left.push_back(cur + perp(u0) * fR);
+            right.push_back(cur - perp(u0) * fR);
+            join(left, cur, u0, u1, 1, v[i].corner);
+            join(right, cur, u0, u1, -1, v[i].corner);
+        }
+        emit(left);
+        std::vector<Point> rev(right.rbegin(), right.rend());
+        emit(rev);
+    }
+
+public:
+    double fArcStep = 0.3;  // radians per arc step, set from the tolerance
+
+private:
+    StrokeParams fS;
+    float fR;
+    Path* fOut;
+};
+
+}  // namespace
+
+bool strokePath(const Path& src, const StrokeParams& params, float resScale, Path* dst) {
+    if (!dst || !(params.width > 0) || !std::isfinite(params.width) || !std::isfinite(params.miterLimit))
+        return false;
+    if (!(resScale > 0) || !std::isfinite(resScale)) resScale = 1;
+    if (!src.isFinite()) return false;
+    const float tol = 0.025f / resScale;
+    Collector c;
+    flattenPath(src, Matrix(), tol, c);
+    Path out;
+    Builder b(params, &out);
+    // An arc step whose chord stays within tol of a circle of the stroke's radius.
+    const double r = params.width / 2;
+    const double ratio = std::clamp(1 - tol / r, -1.0, 1.0);
+    b.fArcStep = std::clamp(2 * std::acos(ratio), 0.02, M_PI / 4);
+    for (Contour& k : c.contours) b.stroke(std::move(k));
+    dst->addPath(out);
+    return true;
+}
+
+}  // namespace plix

@@ -1,0 +1,26 @@
+// Stroking: turns a path into the outline of its stroke, filled with the winding rule. Curves
+// are flattened first (to a tolerance that follows the device scale); each contour becomes one
+// outline running up one side and back down the other, with the joins on the outer side of each
+// turn and the caps at the ends, so that partially covered pixels along the outline are
+// covered once.
+#pragma once
+
+#include "geometry/Path.h"
+
+namespace plix {
+
+enum class StrokeCap : int32_t { Butt, Round, Square };
+enum class StrokeJoin : int32_t { Miter, Round, Bevel };
+
+struct StrokeParams {
+    float width = 1;  // > 0; zero-width hairlines are the rasterizer's business
+    float miterLimit = 4;
+    StrokeCap cap = StrokeCap::Butt;
+    StrokeJoin join = StrokeJoin::Miter;
+};
+
+// Appends the stroke outline of src to dst. resScale: device pixels per unit of src, so the
+// flattening stays within 1/40 of a device pixel. False (dst untouched) for bad parameters.
+bool strokePath(const Path& src, const StrokeParams& params, float resScale, Path* dst);
+
+}  // namespace plix
