@@ -140,7 +140,9 @@ export class Game {
   // The raw state: Float32Array of 14 * 14 * 4 channel values.
   raw(img = this.state) {
     const CK = this.CK;
-    return img.readPixels(0, 0, { ...this.stateInfo, colorType: CK.ColorType.RGBA_F32 });
+    // The reference engine hands back a longer array than the pixels fill: keep 4 per pixel.
+    const px = img.readPixels(0, 0, { ...this.stateInfo, colorType: CK.ColorType.RGBA_F32 });
+    return Float32Array.from(px.subarray(0, STATE_SIZE * STATE_SIZE * 4));
   }
 
   read() {
@@ -197,16 +199,22 @@ export function decodeState(raw) {
   const num = (p) => dec(p[0]) * 10000 + dec(p[1]) * 100 + dec(p[2]);
   const time = (p) => (dec(p[0]) + p[1]) / 100;
   const board = [];
+  const shown = [];
   const blinkRows = [];
   for (let y = 0; y < 14; y++) {
     const row = [];
-    for (let x = 0; x < 10; x++) row.push(dec(px(x, y)[0]));
+    const show = [];
+    for (let x = 0; x < 10; x++) {
+      row.push(dec(px(x, y)[0]));
+      show.push(dec(px(x, y)[2]));
+    }
     board.push(row);
+    shown.push(show);
     blinkRows.push(dec(px(0, y)[1]) === 1);
   }
   const v = (x, y) => px(x, y);
   const s = {
-    raw, board, blinkRows,
+    raw, board, shown, blinkRows,
     valid: dec(v(10, 0)[0]) === 200,
     over: dec(v(10, 0)[1]) === 1,
     blinking: dec(v(10, 0)[2]) === 1,
@@ -244,6 +252,23 @@ export function cellsOf(kind, rot) {
 
 export function shapeIndices(kind, rot) {
   return cellsOf(kind, rot).map(([x, y]) => x + 4 * y).sort((a, b) => a - b);
+}
+
+// What each cell should show for state s: the falling piece's kind on its cells, 8 + kind on
+// its landing cells, else the locked kind.
+export function expectedShown(s) {
+  const out = s.board.map((r) => r.slice());
+  if (s.kind > 0) {
+    const cells = cellsOf(s.kind, s.rot);
+    if (s.ghostY > s.y) {
+      for (const [cx, cy] of cells) {
+        const bx = s.x + cx, by = s.ghostY + cy;
+        if (by >= 0 && by < 14 && out[by][bx] === 0) out[by][bx] = 8 + s.kind;
+      }
+    }
+    for (const [cx, cy] of cells) if (s.y + cy >= 0) out[s.y + cy][s.x + cx] = s.kind;
+  }
+  return out;
 }
 
 // Board cells [bx, by] that the falling piece of state s covers, from its stored cells.
