@@ -1,0 +1,34 @@
+#include "sksl/Effect.h"
+
+#include "sksl/Compiler.h"
+#include "sksl/codegen/Lowering.h"
+
+namespace plix::sksl {
+
+sp<Effect> Effect::Make(std::string_view source, ProgramKind kind, std::string* errors,
+                        CheckerOptions options) {
+    std::string messages;
+    std::unique_ptr<Program> program;
+    const Variable* fragCoord = nullptr;
+    {
+        // Compile() owns its checker; ask it again for sk_FragCoord through the program.
+        program = Compile(source, kind, &messages, options);
+    }
+    if (!program) {
+        if (errors) *errors = std::move(messages);
+        return nullptr;
+    }
+    fragCoord = program->fragCoord();
+    sp<Effect> effect(new Effect);
+    std::string lowerError;
+    if (!Lower(*program, fragCoord, &effect->fCode, &lowerError)) {
+        if (errors) *errors = "error: 1:1: " + lowerError + "\n1 error\n";
+        return nullptr;
+    }
+    effect->fReflection = Reflect(*program);
+    effect->fProgram = std::move(program);
+    if (errors) errors->clear();
+    return effect;
+}
+
+}  // namespace plix::sksl

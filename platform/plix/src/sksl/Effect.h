@@ -1,0 +1,46 @@
+// A compiled runtime effect: the checked program, what it reflects (uniforms, children), and
+// its lowered code, ready to run on batches of pixels. Immutable and shareable across threads.
+//
+// Glue for the raster pipeline: for each batch, fill ExecArgs with the coordinates (shaders),
+// colours (colour filters, blenders), the uniform block and one ChildEval per child, and call
+// run(). Output colours are premultiplied, as main returns them.
+#pragma once
+
+#include "core/RefCnt.h"
+#include "sksl/analysis/Checker.h"
+#include "sksl/analysis/Reflection.h"
+#include "sksl/codegen/Executor.h"
+#include "sksl/codegen/SlotProgram.h"
+#include "sksl/ir/Program.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace plix::sksl {
+
+class Effect final : public RefCnt {
+public:
+    // The effect, or null with the errors ("error: LINE:COLUMN: message" lines) in *errors.
+    static sp<Effect> Make(std::string_view source, ProgramKind kind, std::string* errors,
+                           CheckerOptions options = {});
+
+    ProgramKind kind() const { return fProgram->kind(); }
+    const Reflection& reflection() const { return fReflection; }
+    const Program& program() const { return *fProgram; }
+    const SlotProgram& code() const { return fCode; }
+    // True when the program reads sk_FragCoord (only with CheckerOptions::allowFragCoord).
+    bool usesFragCoord() const { return fCode.fragX >= 0; }
+
+    void run(const ExecArgs& args) const { RunSlotProgram(fCode, args); }
+    void runReference(const ExecArgs& args) const { RunReference(*fProgram, args); }
+
+private:
+    Effect() = default;
+
+    std::unique_ptr<Program> fProgram;
+    Reflection fReflection;
+    SlotProgram fCode;
+};
+
+}  // namespace plix::sksl

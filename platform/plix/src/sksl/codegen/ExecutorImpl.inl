@@ -1,0 +1,307 @@
+// The fast executor, compiled once per instruction set: the including file defines
+// PLIX_SKSL_ISA (a namespace name) and is built with that set's compiler flags.
+
+#include "sksl/codegen/Executor.h"
+#include "sksl/codegen/SlotProgram.h"
+#include "sksl/codegen/VecMath.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace plix::sksl::PLIX_SKSL_ISA {
+
+namespace {
+
+constexpr int W = kLanes;
+typedef float F __attribute__((vector_size(4 * W)));
+typedef int32_t I __attribute__((vector_size(4 * W)));
+typedef uint32_t U __attribute__((vector_size(4 * W)));
+
+using namespace vmath;
+
+inline F sel(I m, F a, F b) { return select<F, I>(m, a, b); }
+inline F fmin(F a, F b) { return vmin<F, I>(a, b); }
+inline F fmax(F a, F b) { return vmax<F, I>(a, b); }
+
+inline F vsqrt(F x) {
+    F r;
+    for (int i = 0; i < W; ++i) r[i] = __builtin_sqrtf(x[i]);
+    return r;
+}
+
+inline F fsign(F x) {
+    return sel((I)(x > 0.0f), F{} + 1.0f, sel((I)(x < 0.0f), F{} - 1.0f, F{} + 0.0f));
+}
+
+inline F toLinear(F x) {
+    F a = vabs<F, I>(x);
+    F lo = a / 12.92f;
+    F hi = vpow<F, I>((a + 0.055f) / 1.055f, F{} + 2.4f);
+    F r = sel((I)(a <= 0.04045f), lo, hi);
+    return (F)((I)r | ((I)x & (int32_t)0x80000000));
+}
+
+inline F fromLinear(F x) {
+    F a = vabs<F, I>(x);
+    F lo = a * 12.92f;
+    F hi = 1.055f * vpow<F, I>(a, F{} + (1.0f / 2.4f)) - 0.055f;
+    F r = sel((I)(a <= 0.0031308f), lo, hi);
+    return (F)((I)r | ((I)x & (int32_t)0x80000000));
+}
+
+inline I divInt(I a, I b) {
+    I r;
+    for (int i = 0; i < W; ++i) {
+        int32_t x = a[i], y = b[i];
+        if (y == 0) r[i] = 0;
+        else if (y == -1) r[i] = static_cast<int32_t>(0u - static_cast<uint32_t>(x));
+        else r[i] = x / y;
+    }
+    return r;
+}
+
+inline bool any(I m) { return anyLane<F, I>(m); }
+
+struct Context {
+    const SlotProgram& p;
+    const ExecArgs& args;
+    I* regs;
+    int* counters;
+    int n;     // live lanes in this batch
+    int base;  // index of the batch's first pixel
+};
+
+void callChild(Context& ctx, const Inst& in) {
+    I* regs = ctx.regs;
+    const int inputs = in.op == Op::child_shader ? 2 : in.op == Op::child_color_filter ? 4 : 8;
+    alignas(64) float inBuf[8][W];
+    alignas(64) float outBuf[4][W];
+    for (int i = 0; i < inputs; ++i) {
+        I v = regs[in.a + i];
+        if (in.b >= 0) v = v & regs[in.b];  // unused lanes read zero
+        std::memcpy(inBuf[i], &v, sizeof(v));
+    }
+    const ChildEval* child = ctx.args.children ? &ctx.args.children[in.c] : nullptr;
+    if (child && child->eval) {
+        const float* ins[8];
+        float* outs[4];
+        for (int i = 0; i < inputs; ++i) ins[i] = inBuf[i];
+        for (int i = 0; i < 4; ++i) outs[i] = outBuf[i];
+        std::memset(outBuf, 0, sizeof(outBuf));
+        child->eval(child->context, ctx.n, ins, outs);
+    } else if (in.op == Op::child_shader) {
+        std::memset(outBuf, 0, sizeof(outBuf));
+    } else if (in.op == Op::child_color_filter) {
+        std::memcpy(outBuf, inBuf, sizeof(outBuf));
+    } else {
+        // Source over destination.
+        for (int c = 0; c < 4; ++c) {
+            for (int i = 0; i < W; ++i) outBuf[c][i] = inBuf[c][i] + inBuf[4 + c][i] * (1.0f - inBuf[3][i]);
+        }
+    }
+    for (int i = 0; i < 4; ++i) std::memcpy(&regs[in.dst + i], outBuf[i], sizeof(I));
+}
+
+void execute(Context& ctx) {
+    I* const regs = ctx.regs;
+    const Inst* const code = ctx.p.code.data();
+    const size_t size = ctx.p.code.size();
+    size_t pc = 0;
+    while (pc < size) {
+        const Inst& in = code[pc++];
+        const int n = in.n;
+        const int sa = (in.flags & Inst::kScalarA) ? 0 : 1;
+        const int sb = (in.flags & Inst::kScalarB) ? 0 : 1;
+        const int sc = (in.flags & Inst::kScalarC) ? 0 : 1;
+        // Operands that are not slots (targets, immediates, -1) give unused pointers.
+        I* d = regs + (in.dst > 0 ? in.dst : 0);
+        const I* a = regs + (in.a > 0 ? in.a : 0);
+        const I* b = regs + (in.b > 0 ? in.b : 0);
+        const I* c = regs + (in.c > 0 ? in.c : 0);
+#define UNARY_F(...) for (int k = 0; k < n; ++k) { F x = (F)a[k * sa]; d[k] = (I)(__VA_ARGS__); } break
+#define BINARY_F(...) for (int k = 0; k < n; ++k) { F x = (F)a[k * sa]; F y = (F)b[k * sb]; d[k] = (I)(__VA_ARGS__); } break
+#define TERNARY_F(...) for (int k = 0; k < n; ++k) { F x = (F)a[k * sa]; F y = (F)b[k * sb]; F z = (F)c[k * sc]; d[k] = (I)(__VA_ARGS__); } break
+#define UNARY_I(...) for (int k = 0; k < n; ++k) { I x = a[k * sa]; d[k] = (__VA_ARGS__); } break
+#define BINARY_I(...) for (int k = 0; k < n; ++k) { I x = a[k * sa]; I y = b[k * sb]; d[k] = (__VA_ARGS__); } break
+#define BINARY_U(...) for (int k = 0; k < n; ++k) { U x = (U)a[k * sa]; U y = (U)b[k * sb]; d[k] = (I)(__VA_ARGS__); } break
+        switch (in.op) {
+            case Op::copy: UNARY_I(x);
+            case Op::copy_masked:
+                for (int k = 0; k < n; ++k) {
+                    I m = c[k * sc];
+                    d[k] = (a[k * sa] & m) | (d[k] & ~m);
+                }
+                break;
+            case Op::select:
+                for (int k = 0; k < n; ++k) {
+                    I m = c[k * sc];
+                    d[k] = (a[k * sa] & m) | (b[k * sb] & ~m);
+                }
+                break;
+            case Op::load_indirect: {
+                const int off = b[0][0];
+                for (int k = 0; k < n; ++k) d[k] = regs[in.a + off + k];
+                break;
+            }
+            case Op::store_indirect: {
+                const int off = b[0][0];
+                for (int k = 0; k < n; ++k) {
+                    I* t = regs + in.dst + off + k;
+                    I v = a[k];
+                    if (in.c >= 0) v = (v & c[0]) | (*t & ~c[0]);
+                    *t = v;
+                }
+                break;
+            }
+            case Op::bit_and: BINARY_I(x & y);
+            case Op::bit_or: BINARY_I(x | y);
+            case Op::bit_xor: BINARY_I(x ^ y);
+            case Op::bit_andnot: BINARY_I(x & ~y);
+            case Op::bit_not: UNARY_I(~x);
+            case Op::add_f: BINARY_F(x + y);
+            case Op::sub_f: BINARY_F(x - y);
+            case Op::mul_f: BINARY_F(x * y);
+            case Op::div_f: BINARY_F(x / y);
+            case Op::min_f: BINARY_F(fmin(x, y));
+            case Op::max_f: BINARY_F(fmax(x, y));
+            case Op::neg_f: UNARY_F(-x);
+            case Op::abs_f: UNARY_F(vabs<F, I>(x));
+            case Op::mad_f: TERNARY_F(x * y + z);
+            case Op::dot_f: {
+                F s = (F)a[0] * (F)b[0];
+                for (int k = 1; k < n; ++k) s = s + (F)a[k] * (F)b[k];
+                d[0] = (I)s;
+                break;
+            }
+            case Op::add_i: BINARY_U(x + y);
+            case Op::sub_i: BINARY_U(x - y);
+            case Op::mul_i: BINARY_U(x * y);
+            case Op::div_i: BINARY_I(divInt(x, y));
+            case Op::neg_i: for (int k = 0; k < n; ++k) d[k] = (I)(U{} - (U)a[k * sa]); break;
+            case Op::min_i: BINARY_I(y < x ? y : x);
+            case Op::max_i: BINARY_I(x < y ? y : x);
+            case Op::lt_f: BINARY_F(x < y);
+            case Op::le_f: BINARY_F(x <= y);
+            case Op::eq_f: BINARY_F(x == y);
+            case Op::ne_f: BINARY_F(x != y);
+            case Op::lt_i: BINARY_I(x < y);
+            case Op::le_i: BINARY_I(x <= y);
+            case Op::eq_i: BINARY_I(x == y);
+            case Op::ne_i: BINARY_I(x != y);
+            case Op::f2i: for (int k = 0; k < n; ++k) d[k] = toInt<F, I>((F)a[k * sa]); break;
+            case Op::i2f: for (int k = 0; k < n; ++k) d[k] = (I)__builtin_convertvector(a[k * sa], F); break;
+            case Op::f2b: UNARY_F((F)(x != 0.0f));
+            case Op::i2b: UNARY_I(x != 0);
+            case Op::b2f: UNARY_I(x & 0x3f800000);
+            case Op::b2i: UNARY_I(x & 1);
+            case Op::floor_f: UNARY_F(vfloor<F, I>(x));
+            case Op::ceil_f: UNARY_F(vceil<F, I>(x));
+            case Op::fract_f: UNARY_F(x - vfloor<F, I>(x));
+            case Op::sqrt_f: UNARY_F(vsqrt(x));
+            case Op::rsqrt_f: UNARY_F(1.0f / vsqrt(x));
+            case Op::sin_f: UNARY_F(vsin<F, I>(x));
+            case Op::cos_f: UNARY_F(vcos<F, I>(x));
+            case Op::tan_f: UNARY_F(vsin<F, I>(x) / vcos<F, I>(x));
+            case Op::asin_f: UNARY_F(vasin<F, I>(x, vsqrt));
+            case Op::acos_f: UNARY_F(1.5707963267948966f - vasin<F, I>(x, vsqrt));
+            case Op::atan_f: UNARY_F(vatan<F, I>(x));
+            case Op::exp_f: UNARY_F(vexp<F, I>(x));
+            case Op::exp2_f: UNARY_F(vexp2<F, I>(x));
+            case Op::log_f: UNARY_F(vlog<F, I>(x));
+            case Op::log2_f: UNARY_F(vlog2<F, I>(x));
+            case Op::sign_f: UNARY_F(fsign(x));
+            case Op::to_linear_f: UNARY_F(toLinear(x));
+            case Op::from_linear_f: UNARY_F(fromLinear(x));
+            case Op::pow_f: BINARY_F(vpow<F, I>(x, y));
+            case Op::atan2_f: BINARY_F(vatan2<F, I>(x, y));
+            case Op::mod_f: BINARY_F(x - y * vfloor<F, I>(x / y));
+            case Op::step_f: BINARY_F(sel((I)(y < x), F{} + 0.0f, F{} + 1.0f));
+            case Op::mix_f: TERNARY_F(x + (y - x) * z);
+            case Op::clamp_f: TERNARY_F(fmin(fmax(x, y), z));
+            case Op::smoothstep_f:
+                for (int k = 0; k < n; ++k) {
+                    F e0 = (F)a[k * sa], e1 = (F)b[k * sb], x = (F)c[k * sc];
+                    F t = fmin(fmax((x - e0) / (e1 - e0), F{} + 0.0f), F{} + 1.0f);
+                    d[k] = (I)(t * t * (3.0f - 2.0f * t));
+                }
+                break;
+            case Op::jump:
+                pc = static_cast<size_t>(in.dst);
+                break;
+            case Op::branch_if_none:
+                if (!any(regs[in.a])) pc = static_cast<size_t>(in.dst);
+                break;
+            case Op::counter_set:
+                ctx.counters[in.dst] = in.a;
+                break;
+            case Op::counter_loop:
+                if (--ctx.counters[in.dst] > 0) pc = static_cast<size_t>(in.a);
+                break;
+            case Op::child_shader:
+            case Op::child_color_filter:
+            case Op::child_blender:
+                callChild(ctx, in);
+                break;
+        }
+#undef UNARY_F
+#undef BINARY_F
+#undef TERNARY_F
+#undef UNARY_I
+#undef BINARY_I
+#undef BINARY_U
+    }
+}
+
+void loadLanes(I* dst, const float* src, int base, int n) {
+    alignas(64) float lanes[W] = {};
+    if (src) std::memcpy(lanes, src + base, sizeof(float) * n);
+    std::memcpy(dst, lanes, sizeof(lanes));
+}
+
+}  // namespace
+
+void Run(const SlotProgram& p, const ExecArgs& args) {
+    if (args.count <= 0 || p.code.empty()) return;
+    std::unique_ptr<I[]> regs(new I[std::max(p.slotCount, 1)]());
+    std::vector<int> counters(std::max(p.counterCount, 1));
+    for (const auto& [slot, bits] : p.constants) regs[slot] = I{} + static_cast<int32_t>(bits);
+    if (p.uniformSlots > 0 && args.uniforms) {
+        const auto* bytes = static_cast<const unsigned char*>(args.uniforms);
+        for (int k = 0; k < p.uniformSlots; ++k) {
+            int32_t v;
+            std::memcpy(&v, bytes + 4 * k, 4);
+            regs[p.uniformBase + k] = I{} + v;
+        }
+    }
+    Context ctx{p, args, regs.get(), counters.data(), 0, 0};
+    for (int base = 0; base < args.count; base += W) {
+        const int n = std::min(W, args.count - base);
+        ctx.n = n;
+        ctx.base = base;
+        if (p.coordX >= 0) {
+            loadLanes(&regs[p.coordX], args.x, base, n);
+            loadLanes(&regs[p.coordY], args.y, base, n);
+        }
+        if (p.fragX >= 0) {
+            loadLanes(&regs[p.fragX], args.fragX ? args.fragX : args.x, base, n);
+            loadLanes(&regs[p.fragY], args.fragY ? args.fragY : args.y, base, n);
+        }
+        if (p.color >= 0) {
+            for (int i = 0; i < 4; ++i) loadLanes(&regs[p.color + i], args.color[i], base, n);
+        }
+        if (p.dstColor >= 0) {
+            for (int i = 0; i < 4; ++i) loadLanes(&regs[p.dstColor + i], args.dst[i], base, n);
+        }
+        execute(ctx);
+        for (int i = 0; i < 4; ++i) {
+            if (!args.out[i]) continue;
+            alignas(64) float lanes[W];
+            std::memcpy(lanes, &regs[p.result + i], sizeof(lanes));
+            std::memcpy(args.out[i] + base, lanes, sizeof(float) * n);
+        }
+    }
+}
+
+}  // namespace plix::sksl::PLIX_SKSL_ISA

@@ -1,0 +1,33 @@
+// Splits source text into tokens on demand. Whitespace and comments are skipped; an unterminated
+// block comment runs to the end of the text. Never fails: bytes it cannot use become Invalid
+// tokens, which the parser reports.
+#pragma once
+
+#include "sksl/lex/Token.h"
+
+#include <string_view>
+
+namespace plix::sksl {
+
+class Lexer {
+public:
+    explicit Lexer(std::string_view source) : fSource(source) {}
+
+    Token next();
+    std::string_view text(const Token& t) const {
+        return fSource.substr(t.pos.start, t.pos.end - t.pos.start);
+    }
+    std::string_view source() const { return fSource; }
+
+private:
+    void skipSpaceAndComments();
+    Token number(int32_t start);
+
+    std::string_view fSource;
+    int32_t fOffset = 0;
+};
+
+// Names the language keeps for itself ("name 'class' is reserved").
+bool IsReservedName(std::string_view name);
+
+}  // namespace plix::sksl
