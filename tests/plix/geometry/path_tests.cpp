@@ -266,7 +266,9 @@ TEST(Path, IteratorHandsOutClosingLines) {
         ASSERT_EQ(k, s.kind);
         if (k == Path::Iter::kDone) break;
         EXPECT_EQ(pts[0], s.a);
-        if (k != Path::Iter::kMove) EXPECT_EQ(pts[1], s.b);
+        if (k != Path::Iter::kMove) {
+            EXPECT_EQ(pts[1], s.b);
+        }
     }
 }
 
