@@ -32,6 +32,11 @@ function save(name, frame) {
   console.log(`        wrote ${file}`);
 }
 
+// Seconds per row at level 0, and the factor per level.
+const FALL0 = 0.5;
+const FALL_FACTOR = 0.85;
+const LOCK_DELAY = 0.5;
+
 const emptyBoard = () => Array.from({ length: 14 }, () => new Array(10).fill(0));
 const sameBoard = (a, b) => a.every((row, y) => row.every((c, x) => c === b[y][x]));
 const boardText = (b) => b.map((r) => r.map((c) => KIND_NAMES[c].replace(' ', '.')).join('')).join('\n');
@@ -139,11 +144,12 @@ console.log('# gravity');
 {
   const dt = 1 / 60;
   const s0 = fresh();
-  const states = run(300, () => ({ dt }));
+  const states = run(480, () => ({ dt }));
   const drops = [];
   let prevY = s0.y;
   let steady = true;
-  states.forEach((s, i) => {
+  const landed = states.findIndex((s) => s.y === s.ghostY);
+  states.slice(0, landed + 1).forEach((s, i) => {
     if (s.kind !== s0.kind || s.x !== s0.x || s.rot !== 0) steady = false;
     if (s.y !== prevY) {
       if (s.y !== prevY + 1) steady = false;
@@ -152,14 +158,36 @@ console.log('# gravity');
     prevY = s.y;
   });
   check(steady, 'the piece only falls, one row at a time');
-  const expected = [1, 2, 3, 4, 5, 6].map((k) => Math.round((k * 0.8) / dt));
-  check(drops.length === expected.length && drops.every((f, k) => Math.abs(f - expected[k]) <= 1),
-    'it falls one row every 0.8 s at level 0', `drops at frames ${drops}, expected ${expected}`);
+  const expected = [];
+  for (let k = 1; k <= s0.ghostY - s0.y; k++) expected.push(Math.round((k * FALL0) / dt));
+  check(expected.length >= 10 && drops.length === expected.length && drops.every((f, k) => Math.abs(f - expected[k]) <= 1),
+    `it falls one row every ${FALL0} s at level 0`, `drops at frames ${drops}, expected ${expected}`);
 
   // The same time at 30 frames a second gives the same rows.
   fresh();
-  const half = run(150, () => ({ dt: 1 / 30 }));
-  check(half[149].y === states[299].y, 'the fall speed does not depend on the frame rate', `${half[149].y} vs ${states[299].y}`);
+  const half = run(75, () => ({ dt: 1 / 30 }));
+  check(half[74].y === states[149].y, 'the fall speed does not depend on the frame rate', `${half[74].y} vs ${states[149].y}`);
+
+  // On the ground the piece waits LOCK_DELAY, then locks.
+  const groundAt = landed;
+  const lockAt = states.findIndex((s) => s.kind !== s0.kind);
+  const waited = (lockAt - groundAt) * dt;
+  check(groundAt > 0 && lockAt > groundAt && Math.abs(waited - LOCK_DELAY) < 2.5 * dt,
+    `a landed piece locks after ${LOCK_DELAY} s`, `${waited} s`);
+}
+
+console.log('# sliding on the ground');
+{
+  const dt = 1 / 60;
+  let s = fresh();
+  while (s.y !== s.ghostY) s = run(1, () => ({ dt }))[0];
+  const kind = s.kind;
+  const onGround = run(600, (i) => ({ dt, left: i % 8 === 0, right: i % 8 === 4 }));
+  const lockAt = onGround.findIndex((t) => t.kind !== kind);
+  const restarts = onGround.slice(0, Math.max(lockAt, 0)).filter((t, i) => i > 0 && t.lockT < onGround[i - 1].lockT).length;
+  check(lockAt * dt > 2 * LOCK_DELAY, 'moves on the ground restart the lock delay', `locked after ${lockAt * dt} s`);
+  check(lockAt > 0 && lockAt * dt < 16 * LOCK_DELAY && restarts <= 15, 'but only 15 times, so the piece still locks',
+    `${restarts} restarts, locked after ${lockAt * dt} s`);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -394,8 +422,8 @@ let midgameFrame = null;
   const ys = run(150, () => ({ dt: 1 / 60 })).map((t) => t.y);
   const dropAt = ys.map((y, i) => (i > 0 && y !== ys[i - 1] ? i : -1)).filter((i) => i >= 0);
   const gap = dropAt.length >= 2 ? dropAt[1] - dropAt[0] : 0;
-  const want = Math.round((0.8 * 0.85 ** s.level) * 60);
-  check(Math.abs(gap - want) <= 1 && gap < 47, `gravity at level ${s.level} is one row per ${want} frames, faster than level 0`, `${gap} frames`);
+  const want = Math.round((FALL0 * FALL_FACTOR ** s.level) * 60);
+  check(Math.abs(gap - want) <= 1 && gap < FALL0 * 60 - 1, `gravity at level ${s.level} is one row per ${want} frames, faster than level 0`, `${gap} frames`);
   const best = run(1, () => ({ space: true }))[0];
   check(best.best === s.score && best.score === 0, 'a new game keeps the best score and starts from zero', `best ${best.best}`);
 }
