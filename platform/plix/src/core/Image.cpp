@@ -1,6 +1,7 @@
 #include "core/Image.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -16,16 +17,20 @@ uint32_t nextImageID() {
 }
 
 sp<PixelStorage> PixelStorage::Allocate(size_t rowBytes, int height) {
-    if (height <= 0 || rowBytes == 0 || size_t(height) > SIZE_MAX / rowBytes) return nullptr;
-    const size_t size = rowBytes * size_t(height);
-    if (size > (size_t(1) << 40)) return nullptr;  // beyond any sane raster
-    std::unique_ptr<uint8_t[]> mem(new (std::nothrow) uint8_t[size]);
+    if (height <= 0 || rowBytes == 0 || size_t(height) > kMaxPixelBytes / rowBytes) return nullptr;
+    // calloc: zeroed pages come from the system untouched.
+    void* mem = std::calloc(size_t(height), rowBytes);
     if (!mem) return nullptr;
-    std::memset(mem.get(), 0, size);
-    sp<PixelStorage> s(new PixelStorage());
-    s->fAddr = mem.get();
+    sp<PixelStorage> s;
+    try {
+        s.reset(new PixelStorage());
+    } catch (...) {
+        std::free(mem);
+        throw;
+    }
+    s->fAddr = mem;
     s->fRowBytes = rowBytes;
-    s->fOwned = std::move(mem);
+    s->fOwned = true;
     return s;
 }
 
@@ -39,6 +44,7 @@ sp<PixelStorage> PixelStorage::Borrow(void* addr, size_t rowBytes, RasterRelease
 }
 
 PixelStorage::~PixelStorage() {
+    if (fOwned) std::free(fAddr);
     if (fRelease) fRelease(fAddr, fContext);
 }
 

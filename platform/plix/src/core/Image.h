@@ -20,7 +20,10 @@ using RasterReleaseProc = void (*)(void* pixels, void* context);
 // A block of pixel memory: owned (freed at the end) or borrowed (released through a procedure).
 class PixelStorage final : public RefCnt {
 public:
-    // Zeroed memory for height rows of rowBytes; null when the size cannot be allocated.
+    // The largest block Allocate makes, in bytes.
+    static constexpr size_t kMaxPixelBytes = size_t(1) << 31;
+    // Zeroed memory for height rows of rowBytes; null when larger than kMaxPixelBytes or the
+    // memory cannot be had.
     static sp<PixelStorage> Allocate(size_t rowBytes, int height);
     // Borrows memory; release (may be null) is called once from the destructor.
     static sp<PixelStorage> Borrow(void* addr, size_t rowBytes, RasterReleaseProc release, void* context);
@@ -34,7 +37,7 @@ private:
     PixelStorage() = default;
     void* fAddr = nullptr;
     size_t fRowBytes = 0;
-    std::unique_ptr<uint8_t[]> fOwned;
+    bool fOwned = false;
     RasterReleaseProc fRelease = nullptr;
     void* fContext = nullptr;
 };
