@@ -54,7 +54,7 @@ const ART = {
 export const STRINGS = {
   S_SCORE: 'SCORE', S_LINES: 'LINES', S_LEVEL: 'LEVEL', S_BEST: 'BEST', S_NEXT: 'NEXT',
   S_GAME_OVER: 'GAME OVER', S_PRESS_SPACE: 'PRESS SPACE', S_TITLE: 'TILEFALL',
-  S_HINT_MOVE: '< >  MOVE', S_HINT_TURN: 'CLICK  TURN', S_HINT_NEW: 'SPACE  NEW',
+  S_HINT_MOVE: '< > MOVE', S_HINT_TURN: 'CLICK TURN', S_HINT_NEW: 'SPACE NEW',
 };
 
 function rowValue(row) {
@@ -100,7 +100,8 @@ export function fontBlock() {
   s += '// Strings: four codes per component in base 64, first character lowest.\n';
   for (const [name, text] of Object.entries(STRINGS)) {
     const c = packString(text);
-    s += `const float4 ${name} = float4(${c.map((v) => v + '.0').join(', ')});  // "${text}", ${text.length}\n`;
+    s += `const float4 ${name} = float4(${c.map((v) => v + '.0').join(', ')});  // "${text}"\n`;
+    s += `const float ${name}_LEN = ${text.length}.0;\n`;
   }
   s += '// ---- end of font ----\n';
   return s;
