@@ -33,7 +33,9 @@ public:
     bool usesFragCoord() const { return fCode.fragX >= 0; }
 
     void run(const ExecArgs& args) const { RunSlotProgram(fCode, args); }
-    void runReference(const ExecArgs& args) const { RunReference(*fProgram, args); }
+    void runReference(const ExecArgs& args, ReferenceMath math = ReferenceMath::Exact) const {
+        RunReference(*fProgram, args, math);
+    }
 
 private:
     Effect() = default;

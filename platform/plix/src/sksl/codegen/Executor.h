@@ -47,8 +47,12 @@ const char* FastExecutorIsa();
 // at start-up). Returns false if this machine cannot run it.
 bool ForceFastExecutorIsa(const char* isa);
 
-// Slow and simple: walks the IR for one pixel at a time.
-void RunReference(const Program& program, const ExecArgs& args);
+// Slow and simple: walks the IR for one pixel at a time. Exact math uses the C library's
+// functions; FastMath uses the fast executor's approximations (the same bits for the same
+// input), so that differential tests can compare the two executors exactly.
+enum class ReferenceMath { Exact, FastMath };
+void RunReference(const Program& program, const ExecArgs& args,
+                  ReferenceMath math = ReferenceMath::Exact);
 
 // Pixels per batch in the fast executor.
 constexpr int kLanes = 16;

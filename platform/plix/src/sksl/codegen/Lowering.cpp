@@ -87,10 +87,19 @@ bool isContiguous(const Value& v) {
 class Effects {
 public:
     bool expression(const Expression& e) { return expr(e, true); }
+    // Side effects, or a child call: expressions worth running only in the lanes that need
+    // them (a child then never sees the junk inputs of lanes that skip it).
+    bool guarded(const Expression& e) {
+        fChildren = true;
+        bool r = expr(e, true);
+        fChildren = false;
+        return r;
+    }
     bool functionWritesOutside(const FunctionDeclaration& f);
 
 private:
     bool expr(const Expression& e, bool locals);
+    bool fChildren = false;
     bool statement(const Statement& s);
     std::map<const FunctionDeclaration*, int> fMemo;  // 1 no, 2 yes, 3 in progress
 };
@@ -105,7 +114,10 @@ bool Effects::functionWritesOutside(const FunctionDeclaration& f) {
         if (p->flags() & Variable::kOut) return (m = 2), true;
     }
     m = 3;
+    bool children = fChildren;
+    fChildren = false;
     bool writes = f.definition() && statement(f.definition()->body());
+    fChildren = children;
     fMemo[&f] = writes ? 2 : 1;
     return writes;
 }
@@ -179,7 +191,7 @@ bool Effects::expr(const Expression& e, bool locals) {
         }
         case IRKind::FunctionCall: {
             const auto& c = e.as<FunctionCall>();
-            if (functionWritesOutside(c.function())) return true;
+            if (fChildren || functionWritesOutside(c.function())) return true;
             for (const Expression* a : c.arguments()) {
                 if (expr(*a, locals)) return true;
             }
@@ -191,6 +203,7 @@ bool Effects::expr(const Expression& e, bool locals) {
             }
             return false;
         case IRKind::ChildCall:
+            if (fChildren) return true;
             for (const Expression* a : e.as<ChildCall>().arguments()) {
                 if (expr(*a, locals)) return true;
             }
@@ -962,9 +975,11 @@ void Lowerer::switchStatement(const SwitchStatement& s) {
 }
 
 void Lowerer::returnStatement(const ReturnStatement& s) {
-    Frame& frame = fFrames.back();
+    // The value may call functions, which push frames; look at ours only afterwards.
+    Value v;
+    if (s.value()) v = expr(*s.value());
+    const Frame& frame = fFrames.back();
     if (s.value()) {
-        Value v = expr(*s.value());
         Access target;
         target.base = frame.ret.empty() ? 0 : frame.ret[0];
         for (size_t i = 0; i < frame.ret.size(); ++i) target.offsets.push_back(static_cast<int32_t>(i));
@@ -1182,7 +1197,7 @@ Value Lowerer::equality(const Type& t, const Value& l, const Value& r, bool equa
 Value Lowerer::logical(const BinaryExpression& b) {
     bool isAnd = b.op() == Operator::AmpAmp;
     Value l = expr(b.left());
-    if (!fEffects.expression(b.right())) {
+    if (!fEffects.guarded(b.right())) {
         Value r = expr(b.right());
         return binary(isAnd ? Op::bit_and : Op::bit_or, l, r);
     }
@@ -1246,7 +1261,7 @@ Value Lowerer::postfixExpr(const PostfixExpression& p) {
 
 Value Lowerer::ternaryExpr(const TernaryExpression& t) {
     Value test = expr(t.test());
-    bool effects = fEffects.expression(t.ifTrue()) || fEffects.expression(t.ifFalse());
+    bool effects = fEffects.guarded(t.ifTrue()) || fEffects.guarded(t.ifFalse());
     if (!effects) {
         Value a = expr(t.ifTrue());
         Value b = expr(t.ifFalse());

@@ -4,6 +4,7 @@
 #include "sksl/codegen/Executor.h"
 
 #include "sksl/codegen/MatrixInverse.h"
+#include "sksl/codegen/VecMath.h"
 #include "sksl/ir/BinaryExpression.h"
 #include "sksl/ir/Block.h"
 #include "sksl/ir/ChildCall.h"
@@ -72,20 +73,68 @@ int32_t divInt(int32_t a, int32_t b) {
 float fmin_(float a, float b) { return b < a ? b : a; }
 float fmax_(float a, float b) { return a < b ? b : a; }
 float clamp_(float x, float lo, float hi) { return fmin_(fmax_(x, lo), hi); }
-float toLinear(float x) {
-    float a = std::fabs(x);
-    float r = a <= 0.04045f ? a / 12.92f : std::exp2(2.4f * std::log2((a + 0.055f) / 1.055f));
-    return std::copysign(r, x);
-}
-float fromLinear(float x) {
-    float a = std::fabs(x);
-    float r = a <= 0.0031308f ? a * 12.92f
-                              : 1.055f * std::exp2((1.0f / 2.4f) * std::log2(a)) - 0.055f;
-    return std::copysign(r, x);
-}
 float atan2_(float y, float x) {
     if (x == 0) return y > 0 ? 1.5707963267948966f : y < 0 ? -1.5707963267948966f : 0.0f;
     return std::atan2(y, x);
+}
+
+// The fast executor's approximations, one value at a time.
+typedef float F4 __attribute__((vector_size(16)));
+typedef int32_t I4 __attribute__((vector_size(16)));
+F4 splat4(float x) { return F4{x, x, x, x}; }
+F4 sqrt4(F4 x) { return F4{std::sqrt(x[0]), std::sqrt(x[1]), std::sqrt(x[2]), std::sqrt(x[3])}; }
+
+// The transcendental functions an executor uses.
+struct MathFns {
+    float (*sin)(float), (*cos)(float), (*tan)(float), (*asin)(float), (*acos)(float),
+            (*atan)(float), (*atan2)(float, float), (*exp)(float), (*exp2)(float),
+            (*log)(float), (*log2)(float), (*pow)(float, float), (*floor)(float),
+            (*ceil)(float);
+};
+
+const MathFns kExactMath = {
+    [](float x) { return std::sin(x); },
+    [](float x) { return std::cos(x); },
+    [](float x) { return std::tan(x); },
+    [](float x) { return std::asin(x); },
+    [](float x) { return std::acos(x); },
+    [](float x) { return std::atan(x); },
+    atan2_,
+    [](float x) { return std::exp(x); },
+    [](float x) { return std::exp2(x); },
+    [](float x) { return std::log(x); },
+    [](float x) { return std::log2(x); },
+    [](float x, float y) { return std::exp2(y * std::log2(x)); },
+    [](float x) { return std::floor(x); },
+    [](float x) { return std::ceil(x); },
+};
+
+const MathFns kFastMath = {
+    [](float x) { return vmath::vsin<F4, I4>(splat4(x))[0]; },
+    [](float x) { return vmath::vcos<F4, I4>(splat4(x))[0]; },
+    [](float x) { return (vmath::vsin<F4, I4>(splat4(x)) / vmath::vcos<F4, I4>(splat4(x)))[0]; },
+    [](float x) { return vmath::vasin<F4, I4>(splat4(x), sqrt4)[0]; },
+    [](float x) { return (1.5707963267948966f - vmath::vasin<F4, I4>(splat4(x), sqrt4))[0]; },
+    [](float x) { return vmath::vatan<F4, I4>(splat4(x))[0]; },
+    [](float y, float x) { return vmath::vatan2<F4, I4>(splat4(y), splat4(x))[0]; },
+    [](float x) { return vmath::vexp<F4, I4>(splat4(x))[0]; },
+    [](float x) { return vmath::vexp2<F4, I4>(splat4(x))[0]; },
+    [](float x) { return vmath::vlog<F4, I4>(splat4(x))[0]; },
+    [](float x) { return vmath::vlog2<F4, I4>(splat4(x))[0]; },
+    [](float x, float y) { return vmath::vpow<F4, I4>(splat4(x), splat4(y))[0]; },
+    [](float x) { return vmath::vfloor<F4, I4>(splat4(x))[0]; },
+    [](float x) { return vmath::vceil<F4, I4>(splat4(x))[0]; },
+};
+
+float toLinear(const MathFns& m, float x) {
+    float a = std::fabs(x);
+    float r = a <= 0.04045f ? a / 12.92f : m.pow((a + 0.055f) / 1.055f, 2.4f);
+    return std::copysign(r, x);
+}
+float fromLinear(const MathFns& m, float x) {
+    float a = std::fabs(x);
+    float r = a <= 0.0031308f ? a * 12.92f : 1.055f * m.pow(a, 1.0f / 2.4f) - 0.055f;
+    return std::copysign(r, x);
 }
 float dot(const Value& a, const Value& b) {
     float s = a[0].f * b[0].f;
@@ -97,7 +146,8 @@ enum class Flow { Next, Break, Continue, Return };
 
 class Interpreter {
 public:
-    Interpreter(const Program& program, const ExecArgs& args) : fProgram(program), fArgs(args) {}
+    Interpreter(const Program& program, const ExecArgs& args, const MathFns& math)
+            : fProgram(program), fArgs(args), fMath(math) {}
 
     void pixel(int index);
 
@@ -122,6 +172,7 @@ private:
 
     const Program& fProgram;
     const ExecArgs& fArgs;
+    const MathFns& fMath;
     int fPixel = 0;
     std::unordered_map<const Variable*, Value> fGlobals;
     std::vector<Frame*> fFrames;
@@ -558,27 +609,26 @@ Value Interpreter::intrinsic(const IntrinsicCall& c) {
     switch (c.intrinsic()) {
         case Intrinsic::Radians: return map1([](float x) { return x * (std::numbers::pi_v<float> / 180); });
         case Intrinsic::Degrees: return map1([](float x) { return x * (180 / std::numbers::pi_v<float>); });
-        case Intrinsic::Sin: return map1([](float x) { return std::sin(x); });
-        case Intrinsic::Cos: return map1([](float x) { return std::cos(x); });
-        case Intrinsic::Tan: return map1([](float x) { return std::tan(x); });
-        case Intrinsic::Asin: return map1([](float x) { return std::asin(x); });
-        case Intrinsic::Acos: return map1([](float x) { return std::acos(x); });
-        case Intrinsic::Atan: return map1([](float x) { return std::atan(x); });
-        case Intrinsic::Atan2: return map2(atan2_);
-        case Intrinsic::Pow:
-            return map2([](float x, float y) { return std::exp2(y * std::log2(x)); });
-        case Intrinsic::Exp: return map1([](float x) { return std::exp(x); });
-        case Intrinsic::Log: return map1([](float x) { return std::log(x); });
-        case Intrinsic::Exp2: return map1([](float x) { return std::exp2(x); });
-        case Intrinsic::Log2: return map1([](float x) { return std::log2(x); });
+        case Intrinsic::Sin: return map1(fMath.sin);
+        case Intrinsic::Cos: return map1(fMath.cos);
+        case Intrinsic::Tan: return map1(fMath.tan);
+        case Intrinsic::Asin: return map1(fMath.asin);
+        case Intrinsic::Acos: return map1(fMath.acos);
+        case Intrinsic::Atan: return map1(fMath.atan);
+        case Intrinsic::Atan2: return map2(fMath.atan2);
+        case Intrinsic::Pow: return map2(fMath.pow);
+        case Intrinsic::Exp: return map1(fMath.exp);
+        case Intrinsic::Log: return map1(fMath.log);
+        case Intrinsic::Exp2: return map1(fMath.exp2);
+        case Intrinsic::Log2: return map1(fMath.log2);
         case Intrinsic::Sqrt: return map1([](float x) { return std::sqrt(x); });
         case Intrinsic::Inversesqrt: return map1(rsqrt);
         case Intrinsic::Abs: return map1([](float x) { return std::fabs(x); });
         case Intrinsic::Sign: return map1([](float x) { return x > 0 ? 1.0f : x < 0 ? -1.0f : 0.0f; });
-        case Intrinsic::Floor: return map1([](float x) { return std::floor(x); });
-        case Intrinsic::Ceil: return map1([](float x) { return std::ceil(x); });
-        case Intrinsic::Fract: return map1([](float x) { return x - std::floor(x); });
-        case Intrinsic::Mod: return map2([](float x, float y) { return x - y * std::floor(x / y); });
+        case Intrinsic::Floor: return map1(fMath.floor);
+        case Intrinsic::Ceil: return map1(fMath.ceil);
+        case Intrinsic::Fract: return map1([&](float x) { return x - fMath.floor(x); });
+        case Intrinsic::Mod: return map2([&](float x, float y) { return x - y * fMath.floor(x / y); });
         case Intrinsic::Min: return map2(fmin_);
         case Intrinsic::Max: return map2(fmax_);
         case Intrinsic::Clamp: return map3(clamp_);
@@ -678,8 +728,8 @@ Value Interpreter::intrinsic(const IntrinsicCall& c) {
             float alpha = fmax_(a[0][3].f, 0.0001f);
             return {F(a[0][0].f / alpha), F(a[0][1].f / alpha), F(a[0][2].f / alpha), a[0][3]};
         }
-        case Intrinsic::ToLinearSrgb: return map1(toLinear);
-        case Intrinsic::FromLinearSrgb: return map1(fromLinear);
+        case Intrinsic::ToLinearSrgb: return map1([&](float x) { return toLinear(fMath, x); });
+        case Intrinsic::FromLinearSrgb: return map1([&](float x) { return fromLinear(fMath, x); });
     }
     return {};
 }
@@ -754,9 +804,9 @@ Flow Interpreter::statement(const Statement& s) {
 
 }  // namespace
 
-void RunReference(const Program& program, const ExecArgs& args) {
+void RunReference(const Program& program, const ExecArgs& args, ReferenceMath math) {
     if (!program.main()) return;
-    Interpreter interpreter(program, args);
+    Interpreter interpreter(program, args, math == ReferenceMath::Exact ? kExactMath : kFastMath);
     for (int i = 0; i < args.count; ++i) interpreter.pixel(i);
 }
 
