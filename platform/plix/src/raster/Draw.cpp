@@ -6,6 +6,7 @@
 #include "geometry/Stroker.h"
 #include "raster/PipelineBlitter.h"
 #include "raster/ScanConverter.h"
+#include "raster/SolidBlitter.h"
 
 namespace plix {
 
@@ -19,19 +20,38 @@ IRect effectiveClip(const DrawTarget& t) {
     return clip;
 }
 
+// Each thread keeps one pipeline blitter whose storage later draws reuse; a draw that starts
+// while it is taken (a callback drawing) gets one of its own.
+struct BlitterCache {
+    PipelineBlitter blitter;
+    bool busy = false;
+};
+thread_local BlitterCache tCache;
+
 // Calls produce(blitter, clip) with the paint's blitter, behind the clip mask when there is one.
 template <class F>
 void withBlitter(const DrawTarget& t, const Paint& paint, const Matrix& ctm, F&& produce) {
     const IRect clip = effectiveClip(t);
     if (clip.isEmpty()) return;
-    auto blitter = PipelineBlitter::Make(t.dst, paint, ctm);
-    if (!blitter) return;
-    if (t.clipMask) {
-        ClipMaskBlitter masked(blitter.get(), t.clipMask);
-        produce(static_cast<Blitter&>(masked), clip);
-    } else {
-        produce(static_cast<Blitter&>(*blitter), clip);
+    auto run = [&](Blitter& blitter) {
+        if (t.clipMask) {
+            ClipMaskBlitter masked(&blitter, t.clipMask);
+            produce(static_cast<Blitter&>(masked), clip);
+        } else {
+            produce(blitter, clip);
+        }
+    };
+    SolidBlitter solid;
+    if (solid.init(t.dst, paint)) return run(solid);
+    if (tCache.busy) {
+        if (auto own = PipelineBlitter::Make(t.dst, paint, ctm)) run(*own);
+        return;
     }
+    tCache.busy = true;
+    struct Release {
+        ~Release() { tCache.busy = false; }
+    } release;
+    if (tCache.blitter.init(t.dst, paint, ctm)) run(tCache.blitter);
 }
 
 float resScaleOf(const Matrix& ctm) {

@@ -18,29 +18,36 @@ void Pipeline::append(Op op, const void* ctx) {
 
 void* Pipeline::allocate(size_t size, size_t align) {
     size = std::max<size_t>(size, 1);
-    auto aligned = [&]() -> char* {
-        const uintptr_t p = reinterpret_cast<uintptr_t>(fCursor);
-        const uintptr_t q = (p + align - 1) & ~uintptr_t(align - 1);
-        const size_t pad = q - p;
-        if (!fCursor || pad + size > fLeft) return nullptr;
-        fCursor += pad + size;
-        fLeft -= pad + size;
-        return reinterpret_cast<char*>(q);
-    };
-    if (char* p = aligned()) return p;
-    const size_t blockBytes = std::max<size_t>(size + align, 2048);
-    const size_t units = (blockBytes + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
-    fBlocks.push_back(std::make_unique<std::max_align_t[]>(units));
-    fCursor = reinterpret_cast<char*>(fBlocks.back().get());
-    fLeft = units * sizeof(std::max_align_t);
-    return aligned();
+    for (;;) {
+        if (fCursor) {
+            const uintptr_t p = reinterpret_cast<uintptr_t>(fCursor);
+            const uintptr_t q = (p + align - 1) & ~uintptr_t(align - 1);
+            const size_t pad = q - p;
+            if (pad + size <= fLeft) {
+                fCursor += pad + size;
+                fLeft -= pad + size;
+                return reinterpret_cast<char*>(q);
+            }
+        }
+        // The next kept block when it is big enough, else a new one in its place.
+        const size_t need = size + align;
+        if (fBlock < fBlocks.size() && fBlocks[fBlock].bytes < need) fBlocks.erase(fBlocks.begin() + long(fBlock));
+        if (fBlock == fBlocks.size()) {
+            const size_t units = (std::max<size_t>(need, 4096) + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
+            fBlocks.push_back({std::make_unique<std::max_align_t[]>(units), units * sizeof(std::max_align_t)});
+        }
+        fCursor = reinterpret_cast<char*>(fBlocks[fBlock].data.get());
+        fLeft = fBlocks[fBlock].bytes;
+        ++fBlock;
+    }
 }
 
 void Pipeline::reset() {
     fOps.clear();
     fFns.clear();
     fCtx.clear();
-    fBlocks.clear();
+    // Keeps the storage for the next list.
+    fBlock = 0;
     fCursor = nullptr;
     fLeft = 0;
 }

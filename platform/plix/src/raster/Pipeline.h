@@ -123,6 +123,8 @@ public:
     }
     void* allocate(size_t size, size_t align);
 
+    // Empties the list; the storage stays for the next one, so a reused pipeline allocates
+    // nothing once it has grown to its work.
     void reset();
     bool empty() const { return fOps.empty(); }
     int count() const { return int(fOps.size()); }
@@ -138,12 +140,25 @@ private:
     std::vector<Op> fOps;
     std::vector<StageFn> fFns;
     std::vector<const void*> fCtx;
-    std::vector<std::unique_ptr<std::max_align_t[]>> fBlocks;
+    struct Block {
+        std::unique_ptr<std::max_align_t[]> data;
+        size_t bytes;
+    };
+    std::vector<Block> fBlocks;
+    size_t fBlock = 0;  // the next block to take when the current one is full
     char* fCursor = nullptr;
     size_t fLeft = 0;
 };
 
-// The fast implementation of each stage.
+// The fast implementation of each stage, from the build for the active instruction set.
 StageFn stageFn(Op op);
+
+// Instruction sets the fast stages are built for. The best one the CPU has is active unless a
+// test forces another; appends take the stages of the set active at the time.
+enum class Isa { SSE2, AVX2, AVX512 };
+bool isaSupported(Isa isa);
+Isa activeIsa();
+void forceIsa(Isa isa);  // ignored when the CPU lacks it
+void clearForcedIsa();
 
 }  // namespace plix

@@ -55,13 +55,21 @@ bool appendPaintColorStages(Pipeline& p, const Paint& paint, const Matrix& ctm, 
 }
 
 std::unique_ptr<PipelineBlitter> PipelineBlitter::Make(const Pixmap& dst, const Paint& paint, const Matrix& ctm) {
-    if (!dst.valid()) return nullptr;
+    auto b = std::make_unique<PipelineBlitter>();
+    if (!b->init(dst, paint, ctm)) return nullptr;
+    return b;
+}
+
+bool PipelineBlitter::init(const Pixmap& dst, const Paint& paint, const Matrix& ctm) {
+    fFull.reset();
+    fPartial.reset();
+    if (!dst.valid()) return false;
     const ColorType ct = dst.colorType();
     const LoadFn load = loadFn(ct);
     const StoreFn store = storeFn(ct);
-    if (!load || !store) return nullptr;
+    if (!load || !store) return false;
 
-    std::unique_ptr<PipelineBlitter> b(new PipelineBlitter());
+    PipelineBlitter* b = this;
     BlendMode mode = BlendMode::SrcOver;
     const bool isMode = paint.asBlendMode(&mode);
     const bool solidColor = !paint.shader;
@@ -73,7 +81,7 @@ std::unique_ptr<PipelineBlitter> PipelineBlitter::Make(const Pixmap& dst, const 
     for (int pass = 0; pass < 2; ++pass) {
         const bool coverage = pass == 1;
         Pipeline& p = coverage ? b->fPartial : b->fFull;
-        if (!appendPaintColorStages(p, paint, ctm, dst.colorSpace())) return nullptr;
+        if (!appendPaintColorStages(p, paint, ctm, dst.colorSpace())) return false;
         StageRec rec{&p, dst.colorSpace(), paint.alpha()};
         if (paint.dither && !solidColor) {
             const float rate = ditherRate(ct);
@@ -97,7 +105,7 @@ std::unique_ptr<PipelineBlitter> PipelineBlitter::Make(const Pixmap& dst, const 
         if (dst.alphaType() == AlphaType::Unpremul) p.append(Op::unpremul);
         p.append(Op::store, mem);
     }
-    return b;
+    return true;
 }
 
 void PipelineBlitter::run(const Pipeline& p) {

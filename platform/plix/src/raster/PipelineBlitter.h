@@ -16,6 +16,10 @@ class PipelineBlitter final : public Blitter {
 public:
     // Null when nothing can be drawn (unsupported destination, a shader that cannot draw).
     static std::unique_ptr<PipelineBlitter> Make(const Pixmap& dst, const Paint& paint, const Matrix& ctm);
+    PipelineBlitter() = default;
+    // Compiles the paint afresh, reusing the storage of earlier draws; false when nothing can
+    // be drawn.
+    bool init(const Pixmap& dst, const Paint& paint, const Matrix& ctm);
 
     void blitH(int x, int y, int w) override;
     void blitAntiH(int x, int y, const uint8_t* cov, int n) override;
@@ -27,7 +31,6 @@ public:
     void useReference(bool on) { fReference = on; }
 
 private:
-    PipelineBlitter() = default;
     void run(const Pipeline& p);
 
     Pipeline fFull, fPartial;

@@ -74,43 +74,102 @@ struct ActiveEdge {
     float w;
 };
 
-void fillEdgesAA(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, Blitter& blitter) {
-    const bool inverse = isInverseFill(fill), evenOdd = isEvenOddFill(fill);
-    const int W = clip.width();
-    if (W <= 0 || clip.height() <= 0) return;
+// The part of an edge inside one pixel row.
+struct Piece {
+    float xa, ya, xb, yb, w;  // within the row: cells and fractions of the row height, ya < yb
+    int lo, hi;               // cells touched (hi may be the one past the clip)
+};
+
+// Anti-aliased filling, row by row. A row's pieces are joined into chains where they share an
+// end point. When no two chains share a cell, every pixel is crossed by at most one chain, so
+// its winding takes two neighbouring values and the summed area is exact under either rule:
+// the row is then worked once, cell runs between chains filled as constant spans. Rows where
+// chains share cells are worked in sub-rows (see ScanConverter.h). The reference mode works
+// every row that has any end point or shared cell in sub-rows, the plain way.
+class AAFiller {
+public:
+    AAFiller(PathFillType fill, const IRect& clip, Blitter& blitter, bool reference)
+        : fInverse(isInverseFill(fill)), fEvenOdd(isEvenOddFill(fill)), fClip(clip), fW(clip.width()),
+          fBlitter(blitter), fReference(reference) {}
+
+    void fill(const LineEdge* edges, int count);
+
+private:
+    float ruled(float sum) const {
+        float v = std::fabs(sum);
+        if (fEvenOdd) {
+            v = v - 2.0f * std::floor(v * 0.5f);
+            if (v > 1) v = 2 - v;
+        } else if (v > 1) {
+            v = 1;
+        }
+        return v;
+    }
+    uint8_t toByte(float v) const {  // v: ruled coverage in [0, 1]
+        const uint8_t a = v > 0 ? uint8_t(std::min(v, 1.0f) * 255.0f + 0.5f) : 0;
+        return fInverse ? uint8_t(255 - a) : a;
+    }
+    // Pixels [from, to) of row y at one coverage.
+    void constantRun(int y, int from, int to, uint8_t c) {
+        to = std::min(to, fW);
+        if (from >= to || c == 0) return;
+        if (c == 255) {
+            fBlitter.blitH(fClip.left + from, y, to - from);
+        } else {
+            std::fill(fCov.begin() + from, fCov.begin() + to, c);
+            fBlitter.blitAntiH(fClip.left + from, y, fCov.data() + from, to - from);
+        }
+    }
+    bool chainsShareCells(size_t i, size_t j);
+    void sparseRow(int y);
+    void denseRow(int y);
+
+    const bool fInverse, fEvenOdd;
+    const IRect fClip;
+    const int fW;
+    Blitter& fBlitter;
+    const bool fReference;
+    std::vector<float> fAcc, fRowCov;
+    std::vector<uint8_t> fCov;
+    std::vector<Piece> fPieces;
+    std::vector<int> fParent;
+    struct Chain {
+        int pieces, turns;
+    };
+    std::vector<Chain> fChain;
+};
+
+void AAFiller::fill(const LineEdge* edges, int count) {
+    const int W = fW;
+    if (W <= 0 || fClip.height() <= 0) return;
     std::vector<const LineEdge*> sorted;
     sorted.reserve(size_t(count));
-    float top = float(clip.bottom), bottom = float(clip.top);
+    float top = float(fClip.bottom), bottom = float(fClip.top);
     for (int i = 0; i < count; ++i) {
         sorted.push_back(&edges[i]);
         top = std::min(top, edges[i].y0);
         bottom = std::max(bottom, edges[i].y1);
     }
     std::sort(sorted.begin(), sorted.end(), [](const LineEdge* a, const LineEdge* b) { return a->y0 < b->y0; });
-    int y0 = std::max(clip.top, int(std::floor(top)));
-    int y1 = std::min(clip.bottom, int(std::ceil(bottom)));
-    if (inverse) {
+    const int y0 = std::max(fClip.top, int(std::floor(top)));
+    const int y1 = std::min(fClip.bottom, int(std::ceil(bottom)));
+    if (fInverse) {
         // Rows above and below the shape are fully covered.
         if (count == 0 || y0 >= y1) {
-            blitter.blitRect(clip.left, clip.top, W, clip.height());
+            fBlitter.blitRect(fClip.left, fClip.top, W, fClip.height());
             return;
         }
-        if (y0 > clip.top) blitter.blitRect(clip.left, clip.top, W, y0 - clip.top);
-        if (y1 < clip.bottom) blitter.blitRect(clip.left, y1, W, clip.bottom - y1);
+        if (y0 > fClip.top) fBlitter.blitRect(fClip.left, fClip.top, W, y0 - fClip.top);
+        if (y1 < fClip.bottom) fBlitter.blitRect(fClip.left, y1, W, fClip.bottom - y1);
     }
     if (count == 0 || y0 >= y1) return;
 
-    std::vector<float> acc(size_t(W) + 2, 0.0f);
-    std::vector<float> rowCov(size_t(W) + 1, 0.0f);
-    std::vector<uint8_t> cov(size_t(W) + 1);
+    fAcc.assign(size_t(W) + 2, 0.0f);
+    fRowCov.assign(size_t(W) + 2, 0.0f);
+    fCov.assign(size_t(W) + 2, 0);
     std::vector<ActiveEdge> active;
-    struct Piece {
-        float xa, ya, xb, yb, w;  // within the row: cells and fractions of the row height
-        int lo, hi;               // cells touched
-    };
-    std::vector<Piece> pieces;
     size_t next = 0;
-    const float left = float(clip.left);
+    const float left = float(fClip.left);
     for (int y = y0; y < y1; ++y) {
         const float fy = float(y), fy1 = fy + 1;
         while (next < sorted.size() && sorted[next]->y0 < fy1) {
@@ -119,8 +178,7 @@ void fillEdgesAA(const LineEdge* edges, int count, PathFillType fill, const IRec
             const float dxdy = (e.x1 - e.x0) / (e.y1 - e.y0);
             active.push_back({e.x0 - left, e.y0, e.x1 - left, e.y1, dxdy, float(e.winding)});
         }
-        pieces.clear();
-        int lo = W + 1, hi = -1;
+        fPieces.clear();
         for (const ActiveEdge& e : active) {
             const float ya = std::max(e.y0, fy), yb = std::min(e.y1, fy1);
             if (!(yb > ya)) continue;
@@ -129,73 +187,199 @@ void fillEdgesAA(const LineEdge* edges, int count, PathFillType fill, const IRec
             xa = std::clamp(xa, 0.0f, float(W));
             xb = std::clamp(xb, 0.0f, float(W));
             const int plo = int(std::min(xa, xb)), phi = int(std::max(xa, xb));
-            pieces.push_back({xa, ya - fy, xb, yb - fy, e.w, plo, phi});
-            lo = std::min(lo, plo);
-            hi = std::max(hi, phi + 1);
+            fPieces.push_back({xa, ya - fy, xb, yb - fy, e.w, plo, phi});
         }
         active.erase(std::remove_if(active.begin(), active.end(), [&](const ActiveEdge& e) { return e.y1 <= fy1; }),
                      active.end());
-        if (pieces.empty()) {
-            if (inverse) blitter.blitH(clip.left, y, W);
+        if (fPieces.empty()) {
+            if (fInverse) fBlitter.blitH(fClip.left, y, W);
             continue;
         }
-        hi = std::min(hi, W);
-        // The fill rule can be applied to a pixel's summed coverage only when the winding left
-        // of each edge is the same over the pixel's height and no two edges share the pixel;
-        // otherwise regions of different winding may meet inside one pixel. Such rows are
-        // worked in sub-rows, which confines the mixing to much smaller areas.
-        std::sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) { return a.lo < b.lo; });
-        bool shared = false;
-        for (const Piece& pc : pieces) shared |= pc.ya > 0 || pc.yb < 1;
-        for (size_t i = 1, reach = size_t(pieces[0].hi); i < pieces.size() && !shared; ++i) {
-            shared = size_t(pieces[i].lo) <= reach;
-            reach = std::max(reach, size_t(pieces[i].hi));
-        }
-        const int subRows = shared ? kSubRows : 1;
-        const float subH = 1.0f / float(subRows);
-        std::fill(rowCov.begin() + lo, rowCov.begin() + hi + 1, 0.0f);
-        float tailSum = 0;
-        for (int sr = 0; sr < subRows; ++sr) {
-            const float s0 = sr * subH, s1 = s0 + subH;
-            int l2 = W + 1, h2 = -1;
-            for (const Piece& pc : pieces) {
-                const float ya = std::max(pc.ya, s0), yb = std::min(pc.yb, s1);
-                if (!(yb > ya)) continue;
-                const float t = pc.yb - pc.ya;
-                const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
-                const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
-                // Heights in units of the sub-row, so a full sub-row covers 1.
-                accumulate(acc.data(), xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2);
-            }
-            float sum = 0;
-            for (int x = lo; x <= hi; ++x) {
-                sum += acc[size_t(x)];
-                float v = std::fabs(sum);
-                if (evenOdd) {
-                    v = v - 2.0f * std::floor(v * 0.5f);
-                    if (v > 1) v = 2 - v;
-                } else if (v > 1) {
-                    v = 1;
-                }
-                rowCov[size_t(x)] += v * subH;
-            }
-            if (h2 >= 0) std::fill(acc.begin() + std::min(l2, lo), acc.begin() + std::min(h2 + 2, W + 2), 0.0f);
-            tailSum += sum * subH;
-        }
-        for (int x = lo; x <= hi; ++x) {
-            const float v = std::min(rowCov[size_t(x)], 1.0f);
-            const uint8_t a = v > 0 ? uint8_t(v * 255.0f + 0.5f) : 0;
-            cov[size_t(x)] = inverse ? uint8_t(255 - a) : a;
-        }
-        if (inverse && lo > 0) blitter.blitH(clip.left, y, lo);
-        const int end = std::min(hi + 1, W);
-        emitRow(blitter, clip.left + lo, y, cov.data() + lo, end - lo);
-        if (inverse && end < W) {
-            // Past the last touched cell the winding is whatever the row ends with (0 for
-            // closed outlines).
-            if (coverageToAlpha(tailSum, evenOdd) == 0) blitter.blitH(clip.left + end, y, W - end);
-        }
+        std::sort(fPieces.begin(), fPieces.end(), [](const Piece& a, const Piece& b) { return a.lo < b.lo; });
+        if (fReference)
+            denseRow(y);
+        else
+            sparseRow(y);
     }
+}
+
+// Whether pieces [i, j) (sorted by lo) may mix more than two winding values in a pixel:
+// pieces of one outline meeting at a point are joined into chains first, then chains that may
+// cross themselves, and two pieces of different chains in one cell, are looked for.
+bool AAFiller::chainsShareCells(size_t i, size_t j) {
+    if (j - i < 2) return false;
+    const size_t n = j - i;
+    fParent.resize(n);
+    fChain.assign(n, {1, 0});
+    for (size_t k = 0; k < n; ++k) fParent[k] = int(k);
+    auto find = [&](int k) {
+        while (fParent[size_t(k)] != k) k = fParent[size_t(k)] = fParent[size_t(fParent[size_t(k)])];
+        return k;
+    };
+    // Consecutive edges of an outline: one continues where the other ends in the same
+    // direction (1), or both leave or reach one point in opposite directions (2, a turn),
+    // inside the row. Two edges of different outlines lying on each other are not joined.
+    // Points on the row's top or bottom are not used: edges clamped to the clip's sides meet
+    // there by chance.
+    auto joined = [](const Piece& a, const Piece& b) {
+        auto same = [](float x0, float y0, float x1, float y1) {
+            return x0 == x1 && y0 == y1 && y0 > 0 && y0 < 1;
+        };
+        if (a.w == b.w) return same(a.xb, a.yb, b.xa, b.ya) || same(a.xa, a.ya, b.xb, b.yb) ? 1 : 0;
+        return same(a.xa, a.ya, b.xa, b.ya) || same(a.xb, a.yb, b.xb, b.yb) ? 2 : 0;
+    };
+    const Piece* p = fPieces.data() + i;
+    for (size_t a = 0; a < n; ++a)
+        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b) {
+            const int how = joined(p[a], p[b]);
+            if (!how) continue;
+            const int ra = find(int(a)), rb = find(int(b));
+            Chain& c = fChain[size_t(ra)];
+            if (ra != rb) {
+                c.pieces += fChain[size_t(rb)].pieces;
+                c.turns += fChain[size_t(rb)].turns;
+                fParent[size_t(rb)] = ra;
+            }
+            c.turns += how == 2;
+        }
+    // A chain keeps each pixel to two neighbouring winding values when it runs one way (a
+    // function of y cannot cross itself) or is two straight pieces from one point. A chain that
+    // folds back more often can cross itself inside a pixel.
+    for (size_t k = 0; k < n; ++k) {
+        const Chain& c = fChain[size_t(find(int(k)))];
+        if (c.turns > 1 || (c.turns == 1 && c.pieces > 2)) return true;
+    }
+    for (size_t a = 0; a < n; ++a)
+        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b)
+            if (find(int(a)) != find(int(b))) return true;
+    return false;
+}
+
+// The row as clusters of cells that pieces reach, with the winding carried between them per
+// sub-row (pieces ending inside the row make it differ from one sub-row to the next). A
+// cluster is summed over the whole row height when its chains keep each pixel to two
+// neighbouring winding values and the winding reaching it is the same in every sub-row: the
+// summed area is then exact under either rule. Other clusters are summed sub-row by sub-row. Runs between clusters
+// are constant spans.
+void AAFiller::sparseRow(int y) {
+    float* acc = fAcc.data();
+    float carry[kSubRows] = {};
+    constexpr float subH = 1.0f / kSubRows;
+    auto spanCoverage = [&] {
+        bool uniform = true;
+        for (int s = 1; s < kSubRows; ++s) uniform &= std::fabs(carry[s] - carry[0]) < 1e-4f;
+        if (uniform) return toByte(ruled(carry[0]));
+        float v = 0;
+        for (int s = 0; s < kSubRows; ++s) v += ruled(carry[s]) * subH;
+        return toByte(v);
+    };
+    int x = 0;  // first pixel not yet handed on
+    const size_t n = fPieces.size();
+    for (size_t i = 0; i < n;) {
+        const int a = fPieces[i].lo;
+        int b = fPieces[i].hi + 1;  // last cell a piece's area can reach
+        size_t j = i + 1;
+        for (; j < n && fPieces[j].lo <= b; ++j) b = std::max(b, fPieces[j].hi + 1);
+        constantRun(y, x, a, spanCoverage());
+        bool uniform = true;
+        for (int s = 1; s < kSubRows; ++s) uniform &= std::fabs(carry[s] - carry[0]) < 1e-4f;
+        if (uniform && !chainsShareCells(i, j)) {
+            float sum = carry[0];  // the winding reaching the cluster
+            int l2 = fW + 1, h2 = -1;
+            for (size_t k = i; k < j; ++k) {
+                const Piece& pc = fPieces[k];
+                accumulate(acc, pc.xa, pc.ya, pc.xb, pc.yb, pc.w, l2, h2);
+                for (int s = 0; s < kSubRows; ++s) {
+                    const float h = std::min(pc.yb, (s + 1) * subH) - std::max(pc.ya, s * subH);
+                    if (h > 0) carry[s] += pc.w * h * kSubRows;
+                }
+            }
+            for (int c = a; c <= b; ++c) {
+                sum += acc[c];
+                acc[c] = 0;
+                fCov[size_t(c)] = toByte(ruled(sum));
+            }
+        } else {
+            std::fill(fRowCov.begin() + a, fRowCov.begin() + b + 1, 0.0f);
+            for (int s = 0; s < kSubRows; ++s) {
+                const float s0 = s * subH, s1 = s0 + subH;
+                int l2 = fW + 1, h2 = -1;
+                for (size_t k = i; k < j; ++k) {
+                    const Piece& pc = fPieces[k];
+                    const float ya = std::max(pc.ya, s0), yb = std::min(pc.yb, s1);
+                    if (!(yb > ya)) continue;
+                    const float t = pc.yb - pc.ya;
+                    const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
+                    const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
+                    accumulate(acc, xa, (ya - s0) * kSubRows, xb, (yb - s0) * kSubRows, pc.w, l2, h2);
+                }
+                float sum = carry[s];
+                for (int c = a; c <= b; ++c) {
+                    sum += acc[c];
+                    acc[c] = 0;
+                    fRowCov[size_t(c)] += ruled(sum) * subH;
+                }
+                carry[s] = sum;
+            }
+            for (int c = a; c <= b; ++c) fCov[size_t(c)] = toByte(fRowCov[size_t(c)]);
+        }
+        const int end = std::min(b + 1, fW);
+        if (end > a) emitRow(fBlitter, fClip.left + a, y, fCov.data() + a, end - a);
+        x = b + 1;
+        i = j;
+    }
+    constantRun(y, x, fW, spanCoverage());
+}
+
+// The row in sub-rows when pieces may meet inside a pixel (the fill rule is applied to each
+// sub-row's summed coverage, which confines the mixing of regions of different winding to much
+// smaller areas); at once otherwise.
+void AAFiller::denseRow(int y) {
+    const int W = fW;
+    int lo = W + 1, hi = -1;
+    for (const Piece& pc : fPieces) {
+        lo = std::min(lo, pc.lo);
+        hi = std::max(hi, pc.hi + 1);
+    }
+    hi = std::min(hi, W);
+    bool shared = false;
+    for (const Piece& pc : fPieces) shared |= pc.ya > 0 || pc.yb < 1;
+    for (size_t i = 1, reach = size_t(fPieces[0].hi); i < fPieces.size() && !shared; ++i) {
+        shared = size_t(fPieces[i].lo) <= reach;
+        reach = std::max(reach, size_t(fPieces[i].hi));
+    }
+    const int subRows = shared ? kSubRows : 1;
+    const float subH = 1.0f / float(subRows);
+    float* acc = fAcc.data();
+    std::fill(fRowCov.begin() + lo, fRowCov.begin() + hi + 1, 0.0f);
+    float tailSum = 0;
+    for (int sr = 0; sr < subRows; ++sr) {
+        const float s0 = sr * subH, s1 = s0 + subH;
+        int l2 = W + 1, h2 = -1;
+        for (const Piece& pc : fPieces) {
+            const float ya = std::max(pc.ya, s0), yb = std::min(pc.yb, s1);
+            if (!(yb > ya)) continue;
+            const float t = pc.yb - pc.ya;
+            const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
+            const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
+            // Heights in units of the sub-row, so a full sub-row covers 1.
+            accumulate(acc, xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2);
+        }
+        float sum = 0;
+        for (int x = lo; x <= hi; ++x) {
+            sum += acc[size_t(x)];
+            fRowCov[size_t(x)] += ruled(sum) * subH;
+        }
+        if (h2 >= 0) std::fill(fAcc.begin() + std::min(l2, lo), fAcc.begin() + std::min(h2 + 2, W + 2), 0.0f);
+        tailSum += sum * subH;
+    }
+    for (int x = lo; x <= hi; ++x) fCov[size_t(x)] = toByte(fRowCov[size_t(x)]);
+    constantRun(y, 0, lo, toByte(0));
+    const int end = std::min(hi + 1, W);
+    emitRow(fBlitter, fClip.left + lo, y, fCov.data() + lo, end - lo);
+    // Past the last touched cell the winding is whatever the row ends with (0 for closed
+    // outlines).
+    constantRun(y, end, W, toByte(ruled(tailSum)));
 }
 
 void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, Blitter& blitter) {
@@ -258,9 +442,14 @@ void fillEdges(const LineEdge* edges, int count, PathFillType fill, const IRect&
                Blitter& blitter) {
     if (clip.isEmpty()) return;
     if (antiAlias)
-        fillEdgesAA(edges, count, fill, clip, blitter);
+        AAFiller(fill, clip, blitter, false).fill(edges, count);
     else
         fillEdgesAliased(edges, count, fill, clip, blitter);
+}
+
+void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, const IRect& clip,
+                          Blitter& blitter) {
+    if (!clip.isEmpty()) AAFiller(fill, clip, blitter, true).fill(edges, count);
 }
 
 void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter) {

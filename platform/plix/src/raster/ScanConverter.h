@@ -27,6 +27,10 @@ void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAli
 // Fills device-space edges with the fill rule (the inverse rules cover the rest of the clip).
 void fillEdges(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, bool antiAlias,
                Blitter& blitter);
+// The plain anti-aliased fill that fillEdges is held to: every row with an end point or a shared
+// cell in sub-rows.
+void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, const IRect& clip,
+                          Blitter& blitter);
 // Fills a device-space rectangle: exact edge coverage when anti-aliased, pixel centres otherwise.
 void fillRect(const Rect& r, const IRect& clip, bool antiAlias, Blitter& blitter);
 

@@ -1,5 +1,7 @@
 // The vector types the stage loops compute with: kLanes floats or ints, through GCC/Clang
 // vector extensions so that one source serves every instruction set the compiler targets.
+// Included only by the per-instruction-set stage files: the helpers have internal linkage so
+// that each file keeps the copies compiled with its own flags.
 #pragma once
 
 #include <cmath>
@@ -9,6 +11,7 @@
 #include "raster/Pipeline.h"
 
 namespace plix::simd {
+namespace {
 
 using F = float __attribute__((vector_size(kLanes * 4)));
 using I = int32_t __attribute__((vector_size(kLanes * 4)));
@@ -38,4 +41,5 @@ inline U roundU(F v) { return __builtin_convertvector(v + 0.5f, U); }
 
 inline F& at(float* p, int i) { return *reinterpret_cast<F*>(p + i); }
 
+}  // namespace
 }  // namespace plix::simd

@@ -1,0 +1,39 @@
+// The blitter for the commonest draw: one colour, SrcOver or Src, into 32-bit RGBA or BGRA
+// pixels. It works on the pixels in place with the span kernels: opaque runs become plain
+// fills, the rest one fused load-blend-store pass, with no per-draw allocation and no stage
+// list. It computes what the general pipeline computes, to within rounding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/ImageInfo.h"
+#include "raster/Blitter.h"
+#include "raster/Paint.h"
+#include "raster/SpanKernels.h"
+
+namespace plix {
+
+class SolidBlitter final : public Blitter {
+public:
+    // False when the paint or the destination needs the general pipeline.
+    bool init(const Pixmap& dst, const Paint& paint);
+
+    void blitH(int x, int y, int w) override;
+    void blitAntiH(int x, int y, const uint8_t* cov, int n) override;
+    void blitRect(int x, int y, int w, int h) override;
+
+private:
+    uint32_t* row(int x, int y) const {
+        return reinterpret_cast<uint32_t*>(fBase + size_t(y) * fRowBytes) + x;
+    }
+
+    const SpanKernels* fK = nullptr;
+    char* fBase = nullptr;
+    size_t fRowBytes = 0;
+    float fColor[4] = {};  // premultiplied, pixel channel order, 0..255
+    uint32_t fPixel = 0;   // the colour as stored
+    enum class Kind { Nothing, Fill, SrcOver, Src } fKind = Kind::Nothing;
+};
+
+}  // namespace plix
