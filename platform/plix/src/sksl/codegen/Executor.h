@@ -55,6 +55,6 @@ void RunReference(const Program& program, const ExecArgs& args,
                   ReferenceMath math = ReferenceMath::Exact);
 
 // Pixels per batch in the fast executor.
-constexpr int kLanes = 16;
+constexpr int kLanes = 64;
 
 }  // namespace plix::sksl

@@ -1,11 +1,17 @@
 // The fast executor, compiled once per instruction set: the including file defines
 // PLIX_SKSL_ISA (a namespace name) and is built with that set's compiler flags.
+//
+// A batch is kLanes pixels; a slot holds one value for each of them as NV native vectors of
+// VL lanes. Every instruction loops over its n slots and, inside, over the NV vectors, so the
+// cost of decoding an instruction is shared by kLanes pixels.
 
 #include "sksl/codegen/Executor.h"
 #include "sksl/codegen/SlotProgram.h"
-#include "sksl/codegen/VecMath.h"
+
+#include <immintrin.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -14,22 +20,32 @@ namespace plix::sksl::PLIX_SKSL_ISA {
 
 namespace {
 
+#if defined(__AVX512F__)
+constexpr int VL = 16;
+#elif defined(__AVX__)
+constexpr int VL = 8;
+#else
+constexpr int VL = 4;
+#endif
 constexpr int W = kLanes;
-typedef float F __attribute__((vector_size(4 * W)));
-typedef int32_t I __attribute__((vector_size(4 * W)));
-typedef uint32_t U __attribute__((vector_size(4 * W)));
+constexpr int NV = W / VL;
+static_assert(W % VL == 0);
+
+typedef float F __attribute__((vector_size(4 * VL)));
+typedef int32_t I __attribute__((vector_size(4 * VL)));
+typedef uint32_t U __attribute__((vector_size(4 * VL)));
+
+#include "sksl/codegen/VecMath.h"
 
 using namespace vmath;
+
+struct alignas(64) Slot {
+    I v[NV];
+};
 
 inline F sel(I m, F a, F b) { return select<F, I>(m, a, b); }
 inline F fmin(F a, F b) { return vmin<F, I>(a, b); }
 inline F fmax(F a, F b) { return vmax<F, I>(a, b); }
-
-inline F vsqrt(F x) {
-    F r;
-    for (int i = 0; i < W; ++i) r[i] = __builtin_sqrtf(x[i]);
-    return r;
-}
 
 inline F fsign(F x) {
     return sel((I)(x > 0.0f), F{} + 1.0f, sel((I)(x < 0.0f), F{} - 1.0f, F{} + 0.0f));
@@ -53,7 +69,7 @@ inline F fromLinear(F x) {
 
 inline I divInt(I a, I b) {
     I r;
-    for (int i = 0; i < W; ++i) {
+    for (int i = 0; i < VL; ++i) {
         int32_t x = a[i], y = b[i];
         if (y == 0) r[i] = 0;
         else if (y == -1) r[i] = static_cast<int32_t>(0u - static_cast<uint32_t>(x));
@@ -62,25 +78,30 @@ inline I divInt(I a, I b) {
     return r;
 }
 
-inline bool any(I m) { return anyLane<F, I>(m); }
+inline bool anySet(const Slot& m) {
+    I acc = m.v[0];
+    for (int j = 1; j < NV; ++j) acc |= m.v[j];
+    return anyLane<F, I>(acc);
+}
 
 struct Context {
     const SlotProgram& p;
     const ExecArgs& args;
-    I* regs;
+    Slot* regs;
     int* counters;
-    int n;     // live lanes in this batch
-    int base;  // index of the batch's first pixel
+    int n;  // live pixels in this batch
 };
 
 void callChild(Context& ctx, const Inst& in) {
-    I* regs = ctx.regs;
+    Slot* regs = ctx.regs;
     const int inputs = in.op == Op::child_shader ? 2 : in.op == Op::child_color_filter ? 4 : 8;
     alignas(64) float inBuf[8][W];
     alignas(64) float outBuf[4][W];
     for (int i = 0; i < inputs; ++i) {
-        I v = regs[in.a + i];
-        if (in.b >= 0) v = v & regs[in.b];  // unused lanes read zero
+        Slot v = regs[in.a + i];
+        if (in.b >= 0) {
+            for (int j = 0; j < NV; ++j) v.v[j] &= regs[in.b].v[j];  // unused lanes read zero
+        }
         std::memcpy(inBuf[i], &v, sizeof(v));
     }
     const ChildEval* child = ctx.args.children ? &ctx.args.children[in.c] : nullptr;
@@ -101,11 +122,11 @@ void callChild(Context& ctx, const Inst& in) {
             for (int i = 0; i < W; ++i) outBuf[c][i] = inBuf[c][i] + inBuf[4 + c][i] * (1.0f - inBuf[3][i]);
         }
     }
-    for (int i = 0; i < 4; ++i) std::memcpy(&regs[in.dst + i], outBuf[i], sizeof(I));
+    for (int i = 0; i < 4; ++i) std::memcpy(&regs[in.dst + i], outBuf[i], sizeof(Slot));
 }
 
 void execute(Context& ctx) {
-    I* const regs = ctx.regs;
+    Slot* const regs = ctx.regs;
     const Inst* const code = ctx.p.code.data();
     const size_t size = ctx.p.code.size();
     size_t pc = 0;
@@ -116,42 +137,37 @@ void execute(Context& ctx) {
         const int sb = (in.flags & Inst::kScalarB) ? 0 : 1;
         const int sc = (in.flags & Inst::kScalarC) ? 0 : 1;
         // Operands that are not slots (targets, immediates, -1) give unused pointers.
-        I* d = regs + (in.dst > 0 ? in.dst : 0);
-        const I* a = regs + (in.a > 0 ? in.a : 0);
-        const I* b = regs + (in.b > 0 ? in.b : 0);
-        const I* c = regs + (in.c > 0 ? in.c : 0);
-#define UNARY_F(...) for (int k = 0; k < n; ++k) { F x = (F)a[k * sa]; d[k] = (I)(__VA_ARGS__); } break
-#define BINARY_F(...) for (int k = 0; k < n; ++k) { F x = (F)a[k * sa]; F y = (F)b[k * sb]; d[k] = (I)(__VA_ARGS__); } break
-#define TERNARY_F(...) for (int k = 0; k < n; ++k) { F x = (F)a[k * sa]; F y = (F)b[k * sb]; F z = (F)c[k * sc]; d[k] = (I)(__VA_ARGS__); } break
-#define UNARY_I(...) for (int k = 0; k < n; ++k) { I x = a[k * sa]; d[k] = (__VA_ARGS__); } break
-#define BINARY_I(...) for (int k = 0; k < n; ++k) { I x = a[k * sa]; I y = b[k * sb]; d[k] = (__VA_ARGS__); } break
-#define BINARY_U(...) for (int k = 0; k < n; ++k) { U x = (U)a[k * sa]; U y = (U)b[k * sb]; d[k] = (I)(__VA_ARGS__); } break
+        Slot* d = regs + (in.dst > 0 ? in.dst : 0);
+        const Slot* a = regs + (in.a > 0 ? in.a : 0);
+        const Slot* b = regs + (in.b > 0 ? in.b : 0);
+        const Slot* c = regs + (in.c > 0 ? in.c : 0);
+#define LOOP(...) for (int k = 0; k < n; ++k) for (int j = 0; j < NV; ++j) { __VA_ARGS__; } break
+#define UNARY_F(...) LOOP(F x = (F)a[k * sa].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define BINARY_F(...) LOOP(F x = (F)a[k * sa].v[j]; F y = (F)b[k * sb].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define TERNARY_F(...) LOOP(F x = (F)a[k * sa].v[j]; F y = (F)b[k * sb].v[j]; F z = (F)c[k * sc].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define UNARY_I(...) LOOP(I x = a[k * sa].v[j]; d[k].v[j] = (__VA_ARGS__))
+#define BINARY_I(...) LOOP(I x = a[k * sa].v[j]; I y = b[k * sb].v[j]; d[k].v[j] = (__VA_ARGS__))
+#define BINARY_U(...) LOOP(U x = (U)a[k * sa].v[j]; U y = (U)b[k * sb].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
         switch (in.op) {
-            case Op::copy: UNARY_I(x);
-            case Op::copy_masked:
-                for (int k = 0; k < n; ++k) {
-                    I m = c[k * sc];
-                    d[k] = (a[k * sa] & m) | (d[k] & ~m);
-                }
+            case Op::copy:
+                for (int k = 0; k < n; ++k) d[k] = a[k * sa];
                 break;
-            case Op::select:
-                for (int k = 0; k < n; ++k) {
-                    I m = c[k * sc];
-                    d[k] = (a[k * sa] & m) | (b[k * sb] & ~m);
-                }
-                break;
+            case Op::copy_masked: LOOP(I m = c[k * sc].v[j]; d[k].v[j] = (a[k * sa].v[j] & m) | (d[k].v[j] & ~m));
+            case Op::select: LOOP(I m = c[k * sc].v[j]; d[k].v[j] = (a[k * sa].v[j] & m) | (b[k * sb].v[j] & ~m));
             case Op::load_indirect: {
-                const int off = b[0][0];
+                const int off = b->v[0][0];
                 for (int k = 0; k < n; ++k) d[k] = regs[in.a + off + k];
                 break;
             }
             case Op::store_indirect: {
-                const int off = b[0][0];
+                const int off = b->v[0][0];
                 for (int k = 0; k < n; ++k) {
-                    I* t = regs + in.dst + off + k;
-                    I v = a[k];
-                    if (in.c >= 0) v = (v & c[0]) | (*t & ~c[0]);
-                    *t = v;
+                    Slot* t = regs + in.dst + off + k;
+                    for (int j = 0; j < NV; ++j) {
+                        I v = a[k].v[j];
+                        if (in.c >= 0) v = (v & c->v[j]) | (t->v[j] & ~c->v[j]);
+                        t->v[j] = v;
+                    }
                 }
                 break;
             }
@@ -169,17 +185,18 @@ void execute(Context& ctx) {
             case Op::neg_f: UNARY_F(-x);
             case Op::abs_f: UNARY_F(vabs<F, I>(x));
             case Op::mad_f: TERNARY_F(x * y + z);
-            case Op::dot_f: {
-                F s = (F)a[0] * (F)b[0];
-                for (int k = 1; k < n; ++k) s = s + (F)a[k] * (F)b[k];
-                d[0] = (I)s;
+            case Op::dot_f:
+                for (int j = 0; j < NV; ++j) {
+                    F s = (F)a[0].v[j] * (F)b[0].v[j];
+                    for (int k = 1; k < n; ++k) s = s + (F)a[k].v[j] * (F)b[k].v[j];
+                    d[0].v[j] = (I)s;
+                }
                 break;
-            }
             case Op::add_i: BINARY_U(x + y);
             case Op::sub_i: BINARY_U(x - y);
             case Op::mul_i: BINARY_U(x * y);
             case Op::div_i: BINARY_I(divInt(x, y));
-            case Op::neg_i: for (int k = 0; k < n; ++k) d[k] = (I)(U{} - (U)a[k * sa]); break;
+            case Op::neg_i: LOOP(d[k].v[j] = (I)(U{} - (U)a[k * sa].v[j]));
             case Op::min_i: BINARY_I(y < x ? y : x);
             case Op::max_i: BINARY_I(x < y ? y : x);
             case Op::lt_f: BINARY_F(x < y);
@@ -190,8 +207,8 @@ void execute(Context& ctx) {
             case Op::le_i: BINARY_I(x <= y);
             case Op::eq_i: BINARY_I(x == y);
             case Op::ne_i: BINARY_I(x != y);
-            case Op::f2i: for (int k = 0; k < n; ++k) d[k] = toInt<F, I>((F)a[k * sa]); break;
-            case Op::i2f: for (int k = 0; k < n; ++k) d[k] = (I)__builtin_convertvector(a[k * sa], F); break;
+            case Op::f2i: LOOP(d[k].v[j] = toInt<F, I>((F)a[k * sa].v[j]));
+            case Op::i2f: LOOP(d[k].v[j] = (I)__builtin_convertvector(a[k * sa].v[j], F));
             case Op::f2b: UNARY_F((F)(x != 0.0f));
             case Op::i2b: UNARY_I(x != 0);
             case Op::b2f: UNARY_I(x & 0x3f800000);
@@ -199,13 +216,13 @@ void execute(Context& ctx) {
             case Op::floor_f: UNARY_F(vfloor<F, I>(x));
             case Op::ceil_f: UNARY_F(vceil<F, I>(x));
             case Op::fract_f: UNARY_F(x - vfloor<F, I>(x));
-            case Op::sqrt_f: UNARY_F(vsqrt(x));
-            case Op::rsqrt_f: UNARY_F(1.0f / vsqrt(x));
+            case Op::sqrt_f: UNARY_F(vsqrt<F>(x));
+            case Op::rsqrt_f: UNARY_F(1.0f / vsqrt<F>(x));
             case Op::sin_f: UNARY_F(vsin<F, I>(x));
             case Op::cos_f: UNARY_F(vcos<F, I>(x));
             case Op::tan_f: UNARY_F(vsin<F, I>(x) / vcos<F, I>(x));
-            case Op::asin_f: UNARY_F(vasin<F, I>(x, vsqrt));
-            case Op::acos_f: UNARY_F(1.5707963267948966f - vasin<F, I>(x, vsqrt));
+            case Op::asin_f: UNARY_F(vasin<F, I>(x));
+            case Op::acos_f: UNARY_F(1.5707963267948966f - vasin<F, I>(x));
             case Op::atan_f: UNARY_F(vatan<F, I>(x));
             case Op::exp_f: UNARY_F(vexp<F, I>(x));
             case Op::exp2_f: UNARY_F(vexp2<F, I>(x));
@@ -221,17 +238,14 @@ void execute(Context& ctx) {
             case Op::mix_f: TERNARY_F(x + (y - x) * z);
             case Op::clamp_f: TERNARY_F(fmin(fmax(x, y), z));
             case Op::smoothstep_f:
-                for (int k = 0; k < n; ++k) {
-                    F e0 = (F)a[k * sa], e1 = (F)b[k * sb], x = (F)c[k * sc];
-                    F t = fmin(fmax((x - e0) / (e1 - e0), F{} + 0.0f), F{} + 1.0f);
-                    d[k] = (I)(t * t * (3.0f - 2.0f * t));
-                }
-                break;
+                LOOP(F e0 = (F)a[k * sa].v[j]; F e1 = (F)b[k * sb].v[j]; F x = (F)c[k * sc].v[j];
+                     F t = fmin(fmax((x - e0) / (e1 - e0), F{} + 0.0f), F{} + 1.0f);
+                     d[k].v[j] = (I)(t * t * (3.0f - 2.0f * t)));
             case Op::jump:
                 pc = static_cast<size_t>(in.dst);
                 break;
             case Op::branch_if_none:
-                if (!any(regs[in.a])) pc = static_cast<size_t>(in.dst);
+                if (!anySet(regs[in.a])) pc = static_cast<size_t>(in.dst);
                 break;
             case Op::counter_set:
                 ctx.counters[in.dst] = in.a;
@@ -245,6 +259,7 @@ void execute(Context& ctx) {
                 callChild(ctx, in);
                 break;
         }
+#undef LOOP
 #undef UNARY_F
 #undef BINARY_F
 #undef TERNARY_F
@@ -254,7 +269,7 @@ void execute(Context& ctx) {
     }
 }
 
-void loadLanes(I* dst, const float* src, int base, int n) {
+void loadLanes(Slot* dst, const float* src, int base, int n) {
     alignas(64) float lanes[W] = {};
     if (src) std::memcpy(lanes, src + base, sizeof(float) * n);
     std::memcpy(dst, lanes, sizeof(lanes));
@@ -264,22 +279,24 @@ void loadLanes(I* dst, const float* src, int base, int n) {
 
 void Run(const SlotProgram& p, const ExecArgs& args) {
     if (args.count <= 0 || p.code.empty()) return;
-    std::unique_ptr<I[]> regs(new I[std::max(p.slotCount, 1)]());
+    std::unique_ptr<Slot[]> regs(new Slot[std::max(p.slotCount, 1)]());
     std::vector<int> counters(std::max(p.counterCount, 1));
-    for (const auto& [slot, bits] : p.constants) regs[slot] = I{} + static_cast<int32_t>(bits);
+    auto broadcast = [&](int slot, int32_t bits) {
+        for (int j = 0; j < NV; ++j) regs[slot].v[j] = I{} + bits;
+    };
+    for (const auto& [slot, bits] : p.constants) broadcast(slot, static_cast<int32_t>(bits));
     if (p.uniformSlots > 0 && args.uniforms) {
         const auto* bytes = static_cast<const unsigned char*>(args.uniforms);
         for (int k = 0; k < p.uniformSlots; ++k) {
             int32_t v;
             std::memcpy(&v, bytes + 4 * k, 4);
-            regs[p.uniformBase + k] = I{} + v;
+            broadcast(p.uniformBase + k, v);
         }
     }
-    Context ctx{p, args, regs.get(), counters.data(), 0, 0};
+    Context ctx{p, args, regs.get(), counters.data(), 0};
     for (int base = 0; base < args.count; base += W) {
         const int n = std::min(W, args.count - base);
         ctx.n = n;
-        ctx.base = base;
         if (p.coordX >= 0) {
             loadLanes(&regs[p.coordX], args.x, base, n);
             loadLanes(&regs[p.coordY], args.y, base, n);

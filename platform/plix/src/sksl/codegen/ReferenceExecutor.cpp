@@ -4,7 +4,6 @@
 #include "sksl/codegen/Executor.h"
 
 #include "sksl/codegen/MatrixInverse.h"
-#include "sksl/codegen/VecMath.h"
 #include "sksl/ir/BinaryExpression.h"
 #include "sksl/ir/Block.h"
 #include "sksl/ir/ChildCall.h"
@@ -25,6 +24,8 @@
 #include "sksl/ir/UnaryExpression.h"
 #include "sksl/ir/VarDeclaration.h"
 #include "sksl/ir/VariableReference.h"
+
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cmath>
@@ -78,11 +79,13 @@ float atan2_(float y, float x) {
     return std::atan2(y, x);
 }
 
-// The fast executor's approximations, one value at a time.
+// The fast executor's approximations, one value at a time (in 4-lane vectors of the baseline
+// instruction set, which give the same bits as every wider set).
 typedef float F4 __attribute__((vector_size(16)));
 typedef int32_t I4 __attribute__((vector_size(16)));
+#include "sksl/codegen/VecMath.h"
+
 F4 splat4(float x) { return F4{x, x, x, x}; }
-F4 sqrt4(F4 x) { return F4{std::sqrt(x[0]), std::sqrt(x[1]), std::sqrt(x[2]), std::sqrt(x[3])}; }
 
 // The transcendental functions an executor uses.
 struct MathFns {
@@ -113,8 +116,8 @@ const MathFns kFastMath = {
     [](float x) { return vmath::vsin<F4, I4>(splat4(x))[0]; },
     [](float x) { return vmath::vcos<F4, I4>(splat4(x))[0]; },
     [](float x) { return (vmath::vsin<F4, I4>(splat4(x)) / vmath::vcos<F4, I4>(splat4(x)))[0]; },
-    [](float x) { return vmath::vasin<F4, I4>(splat4(x), sqrt4)[0]; },
-    [](float x) { return (1.5707963267948966f - vmath::vasin<F4, I4>(splat4(x), sqrt4))[0]; },
+    [](float x) { return vmath::vasin<F4, I4>(splat4(x))[0]; },
+    [](float x) { return (1.5707963267948966f - vmath::vasin<F4, I4>(splat4(x)))[0]; },
     [](float x) { return vmath::vatan<F4, I4>(splat4(x))[0]; },
     [](float y, float x) { return vmath::vatan2<F4, I4>(splat4(y), splat4(x))[0]; },
     [](float x) { return vmath::vexp<F4, I4>(splat4(x))[0]; },

@@ -2,11 +2,12 @@
 // after Cephes, accurate to a few float ulps over the ranges shaders use; special values follow
 // the scalar reference: NaN in gives NaN out, log(0) is -inf, exp2 of a huge value is +inf and
 // of a very negative one 0, sqrt of a negative number is NaN.
-#pragma once
+//
+// Included inside the namespace of each user (every instruction set has its own copy, so the
+// copies built with different compiler flags never mix); include <cstdint> and, for the
+// rounding instructions, <immintrin.h> first.
 
-#include <cstdint>
-
-namespace plix::sksl::vmath {
+namespace vmath {
 
 // F: float lanes, I: int32 lanes, U: uint32 lanes, all of one size.
 template <class F>
@@ -40,19 +41,57 @@ inline I toInt(F x) {
     return __builtin_convertvector(x, I);
 }
 
+// floor and ceil, exact, with IEEE results for -0.0 and for negative fractions of one
+// (ceil(-0.25) is -0.0): the rounding instructions where the instruction set has them, else
+// by way of integer conversion.
 template <class F, class I>
 inline F vfloor(F x) {
+#if defined(__AVX512F__)
+    if constexpr (sizeof(F) == 64) return (F)_mm512_roundscale_ps((__m512)x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+#endif
+#if defined(__AVX__)
+    if constexpr (sizeof(F) == 32) return (F)_mm256_floor_ps((__m256)x);
+#endif
+#if defined(__SSE4_1__)
+    if constexpr (sizeof(F) == 16) return (F)_mm_floor_ps((__m128)x);
+#endif
     F t = __builtin_convertvector(__builtin_convertvector(x, I), F);
     t = t - select<F, I>((I)(t > x), F{} + 1.0f, F{} + 0.0f);
+    t = (F)((I)t | ((I)x & (int32_t)0x80000000));
     // Large values (and inf, NaN) are already integral.
     return select<F, I>((I)(vabs<F, I>(x) < 8388608.0f), t, x);
 }
 
 template <class F, class I>
 inline F vceil(F x) {
+#if defined(__AVX512F__)
+    if constexpr (sizeof(F) == 64) return (F)_mm512_roundscale_ps((__m512)x, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+#endif
+#if defined(__AVX__)
+    if constexpr (sizeof(F) == 32) return (F)_mm256_ceil_ps((__m256)x);
+#endif
+#if defined(__SSE4_1__)
+    if constexpr (sizeof(F) == 16) return (F)_mm_ceil_ps((__m128)x);
+#endif
     F t = __builtin_convertvector(__builtin_convertvector(x, I), F);
     t = t + select<F, I>((I)(t < x), F{} + 1.0f, F{} + 0.0f);
+    t = (F)((I)t | ((I)x & (int32_t)0x80000000));
     return select<F, I>((I)(vabs<F, I>(x) < 8388608.0f), t, x);
+}
+
+// IEEE square root.
+template <class F>
+inline F vsqrt(F x) {
+#if defined(__AVX512F__)
+    if constexpr (sizeof(F) == 64) return (F)_mm512_sqrt_ps((__m512)x);
+#endif
+#if defined(__AVX__)
+    if constexpr (sizeof(F) == 32) return (F)_mm256_sqrt_ps((__m256)x);
+#endif
+    if constexpr (sizeof(F) == 16) return (F)_mm_sqrt_ps((__m128)x);
+    F r;
+    for (size_t i = 0; i < sizeof(F) / sizeof(float); ++i) r[i] = __builtin_sqrtf(x[i]);
+    return r;
 }
 
 // Rounds to the nearest integer (ties away from zero does not matter for the uses here).
@@ -61,11 +100,18 @@ inline F vround(F x) {
     return vfloor<F, I>(x + 0.5f);
 }
 
+// True when any lane of a mask (all ones or all zeros per lane) is set.
 template <class F, class I>
 inline bool anyLane(I mask) {
-    constexpr int kLanes = sizeof(I) / sizeof(int32_t);
+#if defined(__AVX512F__)
+    if constexpr (sizeof(I) == 64) return _mm512_test_epi32_mask((__m512i)mask, (__m512i)mask) != 0;
+#endif
+#if defined(__AVX__)
+    if constexpr (sizeof(I) == 32) return !_mm256_testz_si256((__m256i)mask, (__m256i)mask);
+#endif
+    if constexpr (sizeof(I) == 16) return _mm_movemask_ps((__m128)mask) != 0;
     int32_t acc = 0;
-    for (int i = 0; i < kLanes; ++i) acc |= mask[i];
+    for (size_t i = 0; i < sizeof(I) / sizeof(int32_t); ++i) acc |= mask[i];
     return acc != 0;
 }
 
@@ -141,13 +187,13 @@ inline F vatan2(F y, F x) {
 }
 
 // asin: Cephes asinf; |x| > 1 gives NaN.
-template <class F, class I, class Sqrt>
-inline F vasin(F x, Sqrt sqrt) {
+template <class F, class I>
+inline F vasin(F x) {
     constexpr float kPiOver2 = 1.5707963267948966f;
     F ax = vabs<F, I>(x);
     I large = (I)(ax > 0.5f);
     F z = select<F, I>(large, 0.5f * (1.0f - ax), ax * ax);
-    F t = select<F, I>(large, sqrt(z), ax);
+    F t = select<F, I>(large, vsqrt<F>(z), ax);
     F p = ((((4.2163199048e-2f * z + 2.4181311049e-2f) * z + 4.5470025998e-2f) * z +
             7.4953002686e-2f) * z + 1.6666752422e-1f) * z * t + t;
     p = select<F, I>(large, kPiOver2 - (p + p), p);
@@ -210,4 +256,4 @@ inline F vpow(F x, F y) {
     return vexp2<F, I>(y * vlog2<F, I>(x));
 }
 
-}  // namespace plix::sksl::vmath
+}  // namespace vmath
