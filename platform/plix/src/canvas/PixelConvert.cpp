@@ -141,8 +141,8 @@ bool convertPixels(const Pixmap& dst, const Pixmap& src) {
 bool readPixelsAt(const Pixmap& src, const Pixmap& dst, int srcX, int srcY) {
     if (!usable(dst) || !usable(src)) return false;
     // The source rectangle, clipped to src, and the matching part of dst.
-    IRect area = IRect::MakeXYWH(srcX, srcY, dst.width(), dst.height());
     if (int64_t(srcX) + dst.width() > INT32_MAX || int64_t(srcY) + dst.height() > INT32_MAX) return false;
+    IRect area = IRect::MakeXYWH(srcX, srcY, dst.width(), dst.height());
     if (!area.intersect(IRect::MakeWH(src.width(), src.height()))) return false;
     Pixmap s, d;
     if (!src.extractSubset(&s, area.left, area.top, area.right, area.bottom)) return false;
