@@ -54,7 +54,8 @@ Ref<ISkImage> TSkImage::MakeRasterCopy(const Ref<ISkPixmap>& APixmap) {
 }
 
 Ref<ISkImage> TSkImage::MakeRasterCopy(const TSkImageInfo& AImageInfo, const void* APixels, size_t ARowBytes) {
-    return MakeRasterCopy(TSkPixmap::Create(AImageInfo, APixels, ARowBytes));
+    const Ref<ISkPixmap> pixmap = TSkPixmap::Make(AImageInfo, APixels, ARowBytes);
+    return pixmap ? MakeRasterCopy(pixmap) : nullptr;
 }
 
 Ref<ISkImage> TSkImage::MakeFromRaster(const Ref<ISkPixmap>& APixmap,
@@ -69,7 +70,8 @@ Ref<ISkImage> TSkImage::MakeFromRaster(const Ref<ISkPixmap>& APixmap,
 
 Ref<ISkImage> TSkImage::MakeFromRaster(const TSkImageInfo& AImageInfo, const void* APixels, size_t ARowBytes,
                                        const TSkImageRasterReleaseProc& ARasterReleaseProc) {
-    return MakeFromRaster(TSkPixmap::Create(AImageInfo, APixels, ARowBytes), ARasterReleaseProc);
+    const Ref<ISkPixmap> pixmap = TSkPixmap::Make(AImageInfo, APixels, ARowBytes);
+    return pixmap ? MakeFromRaster(pixmap, ARasterReleaseProc) : nullptr;
 }
 
 Ref<ISkImage> TSkImage::FromPicture(const Ref<ISkPicture>& APicture, const Ui::TSize& ADimensions,
@@ -119,8 +121,8 @@ Ref<ISkImage> TSkImage::MakeCrossContext(const Ref<IGrDirectContext>& AContext, 
                                          const void* APixels, size_t ARowBytes, bool ABuildMips,
                                          bool ALimitToMaxTextureSize) {
     CheckNotNil(AContext, "AContext");
-    return MakeCrossContext(AContext, TSkPixmap::Create(AImageInfo, APixels, ARowBytes), ABuildMips,
-                            ALimitToMaxTextureSize);
+    const Ref<ISkPixmap> pixmap = TSkPixmap::Make(AImageInfo, APixels, ARowBytes);
+    return pixmap ? MakeCrossContext(AContext, pixmap, ABuildMips, ALimitToMaxTextureSize) : nullptr;
 }
 
 Ref<ISkImage> TSkImage::MakeFromTexture(const Ref<IGrDirectContext>& AContext, const Ref<IGrBackendTexture>& ATexture,
@@ -296,8 +298,8 @@ bool TSkImage::ReadPixels(const Ref<ISkPixmap>& ADest, int32_t ASrcX, int32_t AS
 
 bool TSkImage::ReadPixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes, int32_t ASrcX,
                           int32_t ASrcY, TSkImageCachingHint ACachingHint, const Ref<IGrDirectContext>& AContext) {
-    return ReadPixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes), ASrcX, ASrcY, ACachingHint,
-                      AContext);
+    const Ref<ISkPixmap> dest = TSkPixmap::Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ReadPixels(dest, ASrcX, ASrcY, ACachingHint, AContext);
 }
 
 bool TSkImage::ScalePixels(const Ref<ISkPixmap>& ADest, TSkImageCachingHint ACachingHint) {
@@ -313,12 +315,14 @@ bool TSkImage::ScalePixels(const Ref<ISkPixmap>& ADest, const TSkSamplingOptions
 
 bool TSkImage::ScalePixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes,
                            TSkImageCachingHint ACachingHint) {
-    return ScalePixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes), ACachingHint);
+    const Ref<ISkPixmap> dest = TSkPixmap::Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ScalePixels(dest, ACachingHint);
 }
 
 bool TSkImage::ScalePixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes,
                            const TSkSamplingOptions& ASampling, TSkImageCachingHint ACachingHint) {
-    return ScalePixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes), ASampling, ACachingHint);
+    const Ref<ISkPixmap> dest = TSkPixmap::Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ScalePixels(dest, ASampling, ACachingHint);
 }
 
 }  // namespace Skia

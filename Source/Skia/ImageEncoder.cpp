@@ -39,7 +39,8 @@ std::vector<uint8_t> TSkImageEncoder::Encode(const Ref<ISkPixmap>& ASrc, TSkEnco
 std::vector<uint8_t> TSkImageEncoder::Encode(const TSkImageInfo& ASrcImageInfo, const void* ASrcPixels,
                                              size_t ASrcRowBytes, TSkEncodedImageFormat AEncodedImageFormat,
                                              int32_t AQuality) {
-    return Encode(TSkPixmap::Create(ASrcImageInfo, ASrcPixels, ASrcRowBytes), AEncodedImageFormat, AQuality);
+    const Ref<ISkPixmap> src = TSkPixmap::Make(ASrcImageInfo, ASrcPixels, ASrcRowBytes);
+    return src ? Encode(src, AEncodedImageFormat, AQuality) : std::vector<uint8_t>();
 }
 
 bool TSkImageEncoder::EncodeToFile(const std::string& AFileName, const Ref<ISkPixmap>& ASrc, int32_t AQuality) {
@@ -63,8 +64,8 @@ bool TSkImageEncoder::EncodeToFile(const std::string& AFileName, const TSkImageI
                                    const void* ASrcPixels, size_t ASrcRowBytes,
                                    TSkEncodedImageFormat AEncodedImageFormat, int32_t AQuality) {
     if (AFileName.empty()) RaiseFileNameEmpty();
-    return EncodeToFile(AFileName, TSkPixmap::Create(ASrcImageInfo, ASrcPixels, ASrcRowBytes), AEncodedImageFormat,
-                        AQuality);
+    const Ref<ISkPixmap> src = TSkPixmap::Make(ASrcImageInfo, ASrcPixels, ASrcRowBytes);
+    return src && EncodeToFile(AFileName, src, AEncodedImageFormat, AQuality);
 }
 
 bool TSkImageEncoder::EncodeToStream(Ui::TStream& AStream, const Ref<ISkPixmap>& ASrc,
@@ -78,8 +79,8 @@ bool TSkImageEncoder::EncodeToStream(Ui::TStream& AStream, const Ref<ISkPixmap>&
 bool TSkImageEncoder::EncodeToStream(Ui::TStream& AStream, const TSkImageInfo& ASrcImageInfo, const void* ASrcPixels,
                                      size_t ASrcRowBytes, TSkEncodedImageFormat AEncodedImageFormat,
                                      int32_t AQuality) {
-    return EncodeToStream(AStream, TSkPixmap::Create(ASrcImageInfo, ASrcPixels, ASrcRowBytes), AEncodedImageFormat,
-                          AQuality);
+    const Ref<ISkPixmap> src = TSkPixmap::Make(ASrcImageInfo, ASrcPixels, ASrcRowBytes);
+    return src && EncodeToStream(AStream, src, AEncodedImageFormat, AQuality);
 }
 
 }  // namespace Skia

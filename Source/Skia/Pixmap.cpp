@@ -13,6 +13,11 @@ Ref<ISkPixmap> TSkPixmap::Create(const TSkImageInfo& AImageInfo, const void* APi
     return WrapCreated<TSkPixmap>(API::plix_pixmap_create(&info, APixels, ARowBytes));
 }
 
+Ref<ISkPixmap> TSkPixmap::Make(const TSkImageInfo& AImageInfo, const void* APixels, size_t ARowBytes) {
+    const plix_imageinfo info = AImageInfo.ToNative();
+    return WrapOrNil<TSkPixmap>(API::plix_pixmap_create(&info, APixels, ARowBytes));
+}
+
 bool TSkPixmap::Erase(TAlphaColor AColor) { return API::plix_pixmap_erase(Handle(), AColor, nullptr); }
 
 bool TSkPixmap::Erase(TAlphaColor AColor, const TRect& ASubset) {
@@ -75,7 +80,8 @@ bool TSkPixmap::ReadPixels(const Ref<ISkPixmap>& ADest, int32_t ASrcX, int32_t A
 
 bool TSkPixmap::ReadPixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes, int32_t ASrcX,
                            int32_t ASrcY) {
-    return ReadPixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes), ASrcX, ASrcY);
+    const Ref<ISkPixmap> dest = Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ReadPixels(dest, ASrcX, ASrcY);
 }
 
 bool TSkPixmap::ScalePixels(const Ref<ISkPixmap>& ADest) { return ScalePixels(ADest, TSkSamplingOptions()); }
@@ -87,12 +93,14 @@ bool TSkPixmap::ScalePixels(const Ref<ISkPixmap>& ADest, const TSkSamplingOption
 }
 
 bool TSkPixmap::ScalePixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes) {
-    return ScalePixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes));
+    const Ref<ISkPixmap> dest = Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ScalePixels(dest);
 }
 
 bool TSkPixmap::ScalePixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes,
                             const TSkSamplingOptions& ASampling) {
-    return ScalePixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes), ASampling);
+    const Ref<ISkPixmap> dest = Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ScalePixels(dest, ASampling);
 }
 
 void TSkPixmap::SetColorSpace(const Ref<ISkColorSpace>& AValue) {

@@ -55,6 +55,10 @@ public:
 
     // A view of APixels (ARowBytes bytes per row) described by AImageInfo.
     static Ref<ISkPixmap> Create(const TSkImageInfo& AImageInfo, const void* APixels, size_t ARowBytes);
+    // The same, nil when the native side refuses the description: the temporary pixmaps of the
+    // operations that take (image info, pixels, row bytes), which report a native failure as
+    // False or nil rather than raise.
+    static Ref<ISkPixmap> Make(const TSkImageInfo& AImageInfo, const void* APixels, size_t ARowBytes);
 
     bool Erase(TAlphaColor AColor) override;
     bool Erase(TAlphaColor AColor, const TRect& ASubset) override;

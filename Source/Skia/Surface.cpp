@@ -140,13 +140,15 @@ Ref<ISkSurface> TSkSurface::MakeRasterDirect(const Ref<ISkPixmap>& APixmap, cons
 
 Ref<ISkSurface> TSkSurface::MakeRasterDirect(const TSkImageInfo& AImageInfo, void* APixels, size_t ARowBytes,
                                              const TSkSurfaceRasterReleaseProc& ARasterReleaseProc) {
-    return RasterDirect(TSkPixmap::Create(AImageInfo, APixels, ARowBytes), nullptr, ARasterReleaseProc);
+    const Ref<ISkPixmap> pixmap = TSkPixmap::Make(AImageInfo, APixels, ARowBytes);
+    return pixmap ? RasterDirect(pixmap, nullptr, ARasterReleaseProc) : nullptr;
 }
 
 Ref<ISkSurface> TSkSurface::MakeRasterDirect(const TSkImageInfo& AImageInfo, void* APixels, size_t ARowBytes,
                                              const TSkSurfaceProperties& AProperties,
                                              const TSkSurfaceRasterReleaseProc& ARasterReleaseProc) {
-    return RasterDirect(TSkPixmap::Create(AImageInfo, APixels, ARowBytes), &AProperties, ARasterReleaseProc);
+    const Ref<ISkPixmap> pixmap = TSkPixmap::Make(AImageInfo, APixels, ARowBytes);
+    return pixmap ? RasterDirect(pixmap, &AProperties, ARasterReleaseProc) : nullptr;
 }
 
 // ---- GPU surfaces ----
@@ -252,7 +254,8 @@ bool TSkSurface::ReadPixels(const Ref<ISkPixmap>& ADest, int32_t ASrcX, int32_t 
 
 bool TSkSurface::ReadPixels(const TSkImageInfo& ADestImageInfo, void* ADestPixels, size_t ADestRowBytes,
                             int32_t ASrcX, int32_t ASrcY) {
-    return ReadPixels(TSkPixmap::Create(ADestImageInfo, ADestPixels, ADestRowBytes), ASrcX, ASrcY);
+    const Ref<ISkPixmap> dest = TSkPixmap::Make(ADestImageInfo, ADestPixels, ADestRowBytes);
+    return dest && ReadPixels(dest, ASrcX, ASrcY);
 }
 
 bool TSkSurface::Wait(std::span<const Ref<IGrBackendSemaphore>> ASemaphores) {

@@ -228,6 +228,38 @@ TEST_F(Images, TemporaryPixmapsLiveForTheCallOnly) {
     EXPECT_EQ(Raised<ESkArgumentException>([&] { image->ScalePixels(nullptr); }), "Parameter ADest cannot be nil");
 }
 
+TEST_F(Images, ARefusedTemporaryPixmapIsAFailureNotAnException) {
+    pixmapCreate.SetHook([](const plix_imageinfo*, const void*, size_t) { return plix_handle{0}; });
+    Spy<&API::plix_image_read_pixels> read;
+    Spy<&API::plix_image_scale_pixels> scale;
+    Spy<&API::plix_image_make_raster_copy> copy;
+    Spy<&API::plix_image_make_from_raster> fromRaster;
+    Spy<&API::plix_surface_read_pixels> surfaceRead;
+    Spy<&API::plix_surface_make_raster_direct> direct;
+    Spy<&API::plix_pixmap_read_pixels> pixmapRead;
+    Spy<&API::plix_imageencoder_encode_to_stream> encode;
+    const TSkImageInfo bad(-1, 4);
+    uint32_t pixels[4];
+    bool released = false;
+    auto onRelease = [&](void*) { released = true; };
+    Ref<ISkSurface> surface = Wrap<TSkSurface>(SurfaceHandle);
+    Ref<ISkPixmap> pixmap = Wrap<TSkPixmap>(0x98);
+    EXPECT_FALSE(image->ReadPixels(bad, pixels, 16));
+    EXPECT_FALSE(image->ScalePixels(bad, pixels, 16));
+    EXPECT_FALSE(TSkImage::MakeRasterCopy(bad, pixels, 16));
+    EXPECT_FALSE(TSkImage::MakeFromRaster(bad, pixels, 16, onRelease));
+    EXPECT_FALSE(surface->ReadPixels(bad, pixels, 16));
+    EXPECT_FALSE(TSkSurface::MakeRasterDirect(bad, pixels, 16, onRelease));
+    EXPECT_FALSE(pixmap->ReadPixels(bad, pixels, 16));
+    EXPECT_TRUE(TSkImageEncoder::Encode(bad, pixels, 16).empty());
+    EXPECT_FALSE(released);
+    EXPECT_EQ(read.Calls() + scale.Calls() + copy.Calls() + fromRaster.Calls() + surfaceRead.Calls() + direct.Calls() +
+                  pixmapRead.Calls() + encode.Calls(),
+              0);
+    // A pixmap asked for by name is created or the memory ran out.
+    EXPECT_EQ(Raised<ESkException>([&] { TSkPixmap::Create(bad, pixels, 16); }), "Out of memory");
+}
+
 TEST_F(Images, ShadersSampleNearestUnlessGivenSampling) {
     static plix_sampling_options sampling;
     static int32_t tileX, tileY;
