@@ -1,6 +1,8 @@
 #include "canvas/PixelConvert.h"
+#include "codec/Codec.h"
 #include "capi/Convert.h"
 #include "core/Image.h"
+#include "core/StreamAdapter.h"
 #include "plix/plix.h"
 
 using namespace plix;
@@ -73,5 +75,29 @@ bool plix_image_scale_pixels(plix_handle self, plix_handle dest, const plix_samp
     return guard(false, [&] {
         SamplingOptions s;
         return toSampling(sampling, &s) && scalePixels(*from<Pixmap>(dest), img(self)->pixmap(), s);
+    });
+}
+
+// ---- encoded images ----
+
+plix_handle plix_image_make_from_encoded_file(const char* file_name) {
+    if (!file_name) return 0;
+    return guard<plix_handle>(0, [&] { return to(decodeImageFile(file_name)); });
+}
+
+plix_handle plix_image_make_from_encoded_stream(plix_handle stream) {
+    if (!stream) return 0;
+    return guard<plix_handle>(0, [&] { return to(decodeImage(*from<StreamAdapter>(stream))); });
+}
+
+bool plix_image_encode_to_file(plix_handle self, const char* file_name, int32_t format, int32_t quality) {
+    if (!self || !file_name) return false;
+    return guard(false, [&] { return encodeImageFile(file_name, img(self)->pixmap(), EncodedFormat(format), quality); });
+}
+
+bool plix_image_encode_to_stream(plix_handle self, plix_handle wstream, int32_t format, int32_t quality) {
+    if (!self || !wstream) return false;
+    return guard(false, [&] {
+        return encodeImage(*from<WStreamAdapter>(wstream), img(self)->pixmap(), EncodedFormat(format), quality);
     });
 }

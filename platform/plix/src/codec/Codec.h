@@ -1,0 +1,51 @@
+// Still images in and out of encoded form: PNG (libpng), JPEG (libjpeg-turbo) and WebP
+// (libwebp; the first frame of an animation). Decoding takes the whole encoded block, checks
+// every size before allocating, and gives null on any fault: truncated, corrupt or oversized
+// data never crash. Decoded images are 32-bit premultiplied (opaque when the file has no
+// alpha) and tagged sRGB.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/Image.h"
+#include "core/Stream.h"
+
+namespace plix {
+
+enum class EncodedFormat : int32_t { BMP, GIF, ICO, JPEG, PNG, WBMP, WEBP, PKM, KTX, ASTC, DNG, HEIF, AVIF };
+
+// The largest encoded input read from a file or stream, in bytes.
+constexpr size_t kMaxEncodedBytes = size_t(1) << 30;
+
+// The format by its signature; false when it is none this module decodes.
+bool sniffFormat(const uint8_t* data, size_t size, EncodedFormat* format);
+
+sp<Image> decodeImage(const uint8_t* data, size_t size);
+// Reads the stream from its position to the end (at most kMaxEncodedBytes).
+sp<Image> decodeImage(ReadStream& stream);
+sp<Image> decodeImageFile(const char* path);
+
+// Writes pixmap encoded as PNG, JPEG or WebP; quality 0..100 (JPEG and lossy WebP; WebP at 100
+// is lossless). False for other formats and for pixmaps that cannot be read.
+bool encodeImage(WriteStream& out, const Pixmap& pixmap, EncodedFormat format, int quality);
+bool encodeImageFile(const char* path, const Pixmap& pixmap, EncodedFormat format, int quality);
+
+// Per-format halves, for the codecs' own tests.
+sp<Image> decodePng(const uint8_t* data, size_t size);
+sp<Image> decodeJpeg(const uint8_t* data, size_t size);
+sp<Image> decodeWebp(const uint8_t* data, size_t size);
+bool encodePng(std::vector<uint8_t>& out, const Pixmap& pixmap);
+bool encodeJpeg(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality);
+bool encodeWebp(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality);
+
+// Pixel dimensions a decoder accepts: both positive and the 32-bit result within the largest
+// pixel block an image may have.
+bool decodableSize(uint64_t width, uint64_t height);
+// A premultiplied BGRA8888 image (opaque when opaque) from unpremultiplied RGBA8888 rows.
+sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBytes, bool opaque);
+// The pixmap as unpremultiplied RGBA8888 (premultiplied when premul) in sRGB.
+bool toRGBA(const Pixmap& src, bool premul, std::vector<uint8_t>& out);
+
+}  // namespace plix

@@ -1,0 +1,64 @@
+// WebP through libwebp; animated files decode their first frame onto the canvas.
+#include <webp/decode.h>
+#include <webp/demux.h>
+#include <webp/encode.h>
+
+#include <cstring>
+
+#include "codec/Codec.h"
+
+namespace plix {
+
+sp<Image> decodeWebp(const uint8_t* data, size_t size) {
+    if (!data || size == 0) return nullptr;
+    const WebPData webp{data, size};
+    WebPDemuxer* demux = WebPDemux(&webp);
+    if (!demux) return nullptr;
+    struct Free {
+        WebPDemuxer* d;
+        WebPIterator* it = nullptr;
+        ~Free() {
+            if (it) WebPDemuxReleaseIterator(it);
+            WebPDemuxDelete(d);
+        }
+    } free{demux};
+    const uint32_t w = WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH), h = WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
+    if (!decodableSize(w, h)) return nullptr;
+    WebPIterator it{};
+    if (!WebPDemuxGetFrame(demux, 1, &it)) return nullptr;
+    free.it = &it;
+    int fw = 0, fh = 0;
+    if (!WebPGetInfo(it.fragment.bytes, it.fragment.size, &fw, &fh)) return nullptr;
+    if (fw != it.width || fh != it.height || it.x_offset < 0 || it.y_offset < 0 ||
+        uint64_t(it.x_offset) + uint64_t(fw) > w || uint64_t(it.y_offset) + uint64_t(fh) > h)
+        return nullptr;
+    const size_t stride = size_t(w) * 4;
+    std::vector<uint8_t> rgba(stride * h, 0);
+    uint8_t* at = rgba.data() + size_t(it.y_offset) * stride + size_t(it.x_offset) * 4;
+    const size_t room = rgba.size() - size_t(at - rgba.data());
+    if (!WebPDecodeRGBAInto(it.fragment.bytes, it.fragment.size, at, room, int(stride))) return nullptr;
+    const bool covers = it.x_offset == 0 && it.y_offset == 0 && uint32_t(fw) == w && uint32_t(fh) == h;
+    const bool opaque = covers && !it.has_alpha && !(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ALPHA_FLAG);
+    return imageFromRGBA(rgba.data(), int(w), int(h), stride, opaque);
+}
+
+bool encodeWebp(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality) {
+    if (pixmap.width() > WEBP_MAX_DIMENSION || pixmap.height() > WEBP_MAX_DIMENSION) return false;
+    std::vector<uint8_t> rgba;
+    if (!toRGBA(pixmap, false, rgba)) return false;
+    uint8_t* encoded = nullptr;
+    const int stride = pixmap.width() * 4;
+    const size_t size = quality >= 100
+                            ? WebPEncodeLosslessRGBA(rgba.data(), pixmap.width(), pixmap.height(), stride, &encoded)
+                            : WebPEncodeRGBA(rgba.data(), pixmap.width(), pixmap.height(), stride, float(quality),
+                                             &encoded);
+    if (size == 0 || !encoded) {
+        WebPFree(encoded);
+        return false;
+    }
+    out.assign(encoded, encoded + size);
+    WebPFree(encoded);
+    return true;
+}
+
+}  // namespace plix
