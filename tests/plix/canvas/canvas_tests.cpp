@@ -365,3 +365,98 @@ TEST(Surface, RefusesBadInfos) {
     EXPECT_EQ(made->props(), props);
     EXPECT_EQ(made->height(), 3);
 }
+
+namespace {
+
+sp<Image> rgbaImage(int w, int h, const std::vector<uint32_t>& px) {
+    std::vector<uint32_t> copy = px;
+    return Image::MakeRasterCopy(
+        Pixmap(ImageInfo::Make(w, h, ColorType::RGBA8888, AlphaType::Premul), copy.data(), size_t(w) * 4));
+}
+
+}  // namespace
+
+TEST(Canvas, ScaledImagesNearestAndLinear) {
+    sp<Image> img = rgbaImage(2, 1, {kRedPx, 0xffff0000});  // red, blue
+    auto s = rgbaSurface(4, 1);
+    Canvas* c = s->canvas();
+    c->drawImageRect(*img, {0, 0, 2, 1}, {0, 0, 4, 1}, SamplingOptions(), nullptr, SrcRectConstraint::Fast);
+    EXPECT_EQ(px(s, 0, 0), kRedPx);
+    EXPECT_EQ(px(s, 1, 0), kRedPx);
+    EXPECT_EQ(px(s, 2, 0), 0xffff0000u);
+    EXPECT_EQ(px(s, 3, 0), 0xffff0000u);
+    // Bilinear: pixel centres fall at 0.25, 0.75, 1.25, 1.75 of the image; samples are clamped
+    // half a pixel inside, so the ends are pure and the middle pixels mix 3:1.
+    c->drawImageRect(*img, {0, 0, 2, 1}, {0, 0, 4, 1}, SamplingOptions(FilterMode::Linear), nullptr,
+                     SrcRectConstraint::Fast);
+    const int red[4] = {255, 191, 64, 0};
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_NEAR(int(px(s, x, 0) & 0xff), red[x], 1) << x;
+        EXPECT_NEAR(int((px(s, x, 0) >> 16) & 0xff), 255 - red[x], 1) << x;
+    }
+    // Strict drawing of the left pixel alone never reads the blue one.
+    c->drawImageRect(*img, {0, 0, 1, 1}, {0, 0, 4, 1}, SamplingOptions(FilterMode::Linear), nullptr,
+                     SrcRectConstraint::Strict);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(px(s, x, 0), kRedPx) << x;
+}
+
+TEST(Canvas, NinePatchKeepsCornersAndStretchesTheMiddle) {
+    // 3 x 3 cells of one pixel: A B C / D E F / G H I, as grey levels 10..90 in red.
+    std::vector<uint32_t> cells;
+    for (int i = 1; i <= 9; ++i) cells.push_back(0xff000000u | uint32_t(i * 10));
+    sp<Image> img = rgbaImage(3, 3, cells);
+    auto s = rgbaSurface(5, 5);
+    Canvas* c = s->canvas();
+    c->drawImageNine(*img, {1, 1, 2, 2}, {0, 0, 5, 5}, FilterMode::Nearest, nullptr);
+    const int want[5][5] = {{10, 20, 20, 20, 30},
+                            {40, 50, 50, 50, 60},
+                            {40, 50, 50, 50, 60},
+                            {40, 50, 50, 50, 60},
+                            {70, 80, 80, 80, 90}};
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(int(px(s, x, y) & 0xff), want[y][x]) << x << "," << y;
+    // Smaller than the corners: the fixed parts shrink together, the middle vanishes.
+    auto t = rgbaSurface(2, 2);
+    t->canvas()->drawImageNine(*img, {1, 1, 2, 2}, {0, 0, 2, 2}, FilterMode::Nearest, nullptr);
+    EXPECT_EQ(int(px(t, 0, 0) & 0xff), 10);
+    EXPECT_EQ(int(px(t, 1, 1) & 0xff), 90);
+}
+
+TEST(Canvas, LatticeCellTypes) {
+    std::vector<uint32_t> cells(4 * 1, kRedPx);
+    sp<Image> img = rgbaImage(4, 1, cells);
+    auto s = rgbaSurface(4, 1);
+    Canvas* c = s->canvas();
+    c->clear(kWhite);
+    // Columns 0..1 | 1..3 | 3..4: fixed, stretched, fixed; one row.
+    const int32_t xDivs[] = {1, 3}, yDivs[] = {0};
+    const int32_t types[] = {Lattice::kDefault, Lattice::kTransparent, Lattice::kFixedColor,
+                             Lattice::kDefault, Lattice::kDefault, Lattice::kDefault};
+    const uint32_t colors[] = {0, 0, 0xff00ff00, 0, 0, 0};
+    Lattice l;
+    l.xDivs = xDivs, l.yDivs = yDivs, l.xCount = 2, l.yCount = 1;
+    l.rectTypes = types, l.colors = colors;
+    // yDivs {0}: an empty fixed row first, then the stretched row; the cells of the empty row
+    // draw nothing, the second row's are default.
+    c->drawImageLattice(*img, l, {0, 0, 4, 1}, FilterMode::Nearest, nullptr);
+    EXPECT_EQ(px(s, 0, 0), kRedPx);
+    EXPECT_EQ(px(s, 3, 0), kRedPx);
+    const int32_t types2[] = {Lattice::kTransparent, Lattice::kFixedColor, Lattice::kDefault,
+                              Lattice::kTransparent, Lattice::kFixedColor, Lattice::kDefault};
+    l.rectTypes = types2;
+    const uint32_t colors2[] = {0, 0, 0, 0, 0xff00ff00, 0};
+    l.colors = colors2;
+    c->clear(kWhite);
+    c->drawImageLattice(*img, l, {0, 0, 4, 1}, FilterMode::Nearest, nullptr);
+    EXPECT_EQ(px(s, 0, 0), kWhitePx);      // transparent cell
+    EXPECT_EQ(px(s, 1, 0), 0xff00ff00u);   // fixed colour, stretched over 1..3
+    EXPECT_EQ(px(s, 2, 0), 0xff00ff00u);
+    EXPECT_EQ(px(s, 3, 0), kRedPx);
+    // Divisions out of order draw the image plainly.
+    const int32_t bad[] = {3, 1};
+    l.xDivs = bad;
+    l.rectTypes = nullptr;
+    c->clear(kWhite);
+    c->drawImageLattice(*img, l, {0, 0, 4, 1}, FilterMode::Nearest, nullptr);
+    EXPECT_EQ(px(s, 1, 0), kRedPx);
+}

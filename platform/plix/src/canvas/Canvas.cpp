@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "canvas/ImageSampler.h"
 #include "canvas/PixelConvert.h"
 #include "canvas/SpriteBlitter.h"
 #include "canvas/Surface.h"
@@ -427,13 +428,19 @@ void Canvas::drawImage(const Image& image, float x, float y, const SamplingOptio
 
 void Canvas::drawImageRect(const Image& image, const Rect& src, const Rect& dst, const SamplingOptions& sampling,
                            const Paint* paint, SrcRectConstraint constraint) {
-    (void)sampling, (void)constraint;
-    if (!src.isFinite() || !dst.isFinite() || src.isEmpty() || dst.isEmpty()) return;
+    if (!src.isFinite() || !dst.isFinite()) return;
+    const Rect s = src.makeSorted(), d = dst.makeSorted();
+    if (s.isEmpty() || d.isEmpty()) return;
     Paint p = paint ? *paint : Paint();
     p.style = PaintStyle::Fill;
-    if (!paint) p.antiAlias = false;
-    if (drawImageAsSprite(image, src.makeSorted(), dst.makeSorted(), p)) return;
-    // Sampled drawing comes with the image shader.
+    p.pathEffect = nullptr;
+    if (drawImageAsSprite(image, s, d, p)) return;
+    // Sampled: the image mapped from src onto dst, read only inside src when strict.
+    const Rect allowed = constraint == SrcRectConstraint::Strict ? s : Rect::Make(image.bounds());
+    const float color[4] = {p.color[0], p.color[1], p.color[2], p.color[3]};
+    p.shader = make_sp<ImageRectShader>(sp_ref(const_cast<Image*>(&image)), allowed, Matrix::RectToRect(s, d),
+                                        sampling, color);
+    drawRect(d, p);
 }
 
 void Canvas::drawImageCell(const Image& image, const Rect& src, const Rect& dst, FilterMode filter,
