@@ -1,9 +1,10 @@
 // A compiled runtime effect: the checked program, what it reflects (uniforms, children), and
 // its lowered code, ready to run on batches of pixels. Immutable and shareable across threads.
 //
-// Glue for the raster pipeline: for each batch, fill ExecArgs with the coordinates (shaders),
-// colours (colour filters, blenders), the uniform block and one ChildEval per child, and call
-// run(). Output colours are premultiplied, as main returns them.
+// Glue for the raster pipeline: when a draw starts, snapshot the uniform block and make a
+// runner (makeRunner); for each batch, fill ExecArgs with the coordinates (shaders), colours
+// (colour filters, blenders) and one ChildEval per child, and call the runner's run(). Output
+// colours are premultiplied, as main returns them. run() does both steps for one-off calls.
 #pragma once
 
 #include "core/RefCnt.h"
@@ -33,6 +34,11 @@ public:
     bool usesFragCoord() const { return fCode.fragX >= 0; }
 
     void run(const ExecArgs& args) const { RunSlotProgram(fCode, args); }
+    // For a draw: registers made once with these uniforms, then run batch after batch (see
+    // BatchRunner). The effect must outlive the runner.
+    std::unique_ptr<BatchRunner> makeRunner(const void* uniforms) const {
+        return std::make_unique<BatchRunner>(fCode, uniforms);
+    }
     void runReference(const ExecArgs& args, ReferenceMath math = ReferenceMath::Exact) const {
         RunReference(*fProgram, args, math);
     }

@@ -35,8 +35,10 @@ namespace {
 
 // Loops must finish in fewer iterations than this.
 constexpr int kLoopTerminationLimit = 100000;
-// Largest array, and largest variable, in 32-bit slots.
-constexpr int kMaxArraySize = 1 << 16;
+// Largest array or struct, all the locals of one function, and one global, in 32-bit slots.
+constexpr int kMaxArraySize = 1 << 17;
+constexpr int kMaxLocalSlots = 1 << 16;
+constexpr int kMaxGlobalSlots = 1 << 16;
 
 std::string quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
@@ -372,6 +374,17 @@ Variable* Checker::declareVariable(const AstNode& var, const Type& baseType,
               "symbol " + quote(var.name) + " was already defined");
         return nullptr;
     }
+    if (storage == Variable::Storage::Local) {
+        fLocalSlots += type->slotCount();
+        if (fLocalSlots > kMaxLocalSlots) {
+            error(declPos, "variable " + quote(var.name) + " exceeds the stack size limit");
+            return nullptr;
+        }
+    } else if (storage == Variable::Storage::Global && !(flags & Variable::kUniform) &&
+               type->slotCount() > kMaxGlobalSlots) {
+        error(declPos, "global variable " + quote(var.name) + " exceeds the size limit");
+        return nullptr;
+    }
     Variable* v = fProgram.makeVariable(std::string(var.name), type, storage, flags, declPos);
     if ((flags & Variable::kConst) && value) v->setConstValue(value);
     Symbol s;
@@ -549,6 +562,7 @@ void Checker::function(const AstNode& n) {
         fSymbols.add(p->name(), std::move(s));
     }
     fCurrentFunction = decl;
+    fLocalSlots = 0;
     int errorsBefore = fDiags.errorCount();
     Statement* body = block(*bodyNode, /*newScope=*/false);
     fCurrentFunction = nullptr;

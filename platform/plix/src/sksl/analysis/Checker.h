@@ -105,6 +105,7 @@ private:
     std::vector<std::pair<const FunctionDeclaration*, Position>> fCallSites;
     Variable* fFragCoord = nullptr;
     bool fFragCoordUsed = false;
+    int fLocalSlots = 0;  // of the function being checked
     int fUniformCount = 0;
     int fChildCount = 0;
 };

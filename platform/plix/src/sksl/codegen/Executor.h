@@ -6,6 +6,7 @@
 // in tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace plix::sksl {
@@ -41,6 +42,25 @@ struct ExecArgs {
 
 // Fast, vectorised.
 void RunSlotProgram(const SlotProgram& program, const ExecArgs& args);
+
+// The fast executor for many calls with one uniform block: the registers, with the constants
+// and uniforms spread over them, are made once instead of per call. For a draw that runs an
+// effect batch after batch. Not to be shared between threads: make one per thread.
+class BatchRunner {
+public:
+    BatchRunner(const SlotProgram& program, const void* uniforms);
+    ~BatchRunner();
+    BatchRunner(const BatchRunner&) = delete;
+    BatchRunner& operator=(const BatchRunner&) = delete;
+
+    // Runs args.count pixels (any number); args.uniforms is not read.
+    void run(const ExecArgs& args);
+
+private:
+    const SlotProgram& fProgram;
+    void* fRegisters;        // slotCount x kLanes 32-bit values, 64-byte aligned
+    int* fCounters;
+};
 // Name of the instruction set the fast executor uses on this machine ("avx512", "avx2", "sse2").
 const char* FastExecutorIsa();
 // Forces an instruction set for tests ("avx512", "avx2", "sse2"; null restores the choice made

@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
-#include <vector>
 
 namespace plix::sksl::PLIX_SKSL_ISA {
 
@@ -277,23 +275,11 @@ void loadLanes(Slot* dst, const float* src, int base, int n) {
 
 }  // namespace
 
-void Run(const SlotProgram& p, const ExecArgs& args) {
+// Runs a prepared register file (constants and uniforms in place) over args.count pixels.
+void Execute(const SlotProgram& p, void* registers, int* counters, const ExecArgs& args) {
     if (args.count <= 0 || p.code.empty()) return;
-    std::unique_ptr<Slot[]> regs(new Slot[std::max(p.slotCount, 1)]());
-    std::vector<int> counters(std::max(p.counterCount, 1));
-    auto broadcast = [&](int slot, int32_t bits) {
-        for (int j = 0; j < NV; ++j) regs[slot].v[j] = I{} + bits;
-    };
-    for (const auto& [slot, bits] : p.constants) broadcast(slot, static_cast<int32_t>(bits));
-    if (p.uniformSlots > 0 && args.uniforms) {
-        const auto* bytes = static_cast<const unsigned char*>(args.uniforms);
-        for (int k = 0; k < p.uniformSlots; ++k) {
-            int32_t v;
-            std::memcpy(&v, bytes + 4 * k, 4);
-            broadcast(p.uniformBase + k, v);
-        }
-    }
-    Context ctx{p, args, regs.get(), counters.data(), 0};
+    Slot* regs = static_cast<Slot*>(registers);
+    Context ctx{p, args, regs, counters, 0};
     for (int base = 0; base < args.count; base += W) {
         const int n = std::min(W, args.count - base);
         ctx.n = n;

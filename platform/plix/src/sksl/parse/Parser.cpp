@@ -962,10 +962,33 @@ AstNode* Parser::literal(const Token& t) {
             auto result = std::from_chars(s.data(), s.data() + s.size(), v);
             if (result.ec == std::errc::result_out_of_range) {
                 // Underflow reads as zero; overflow as a value the checker reports as too large.
-                v = (s.find_first_of("eE") != std::string_view::npos &&
-                     s.find("e-") == std::string_view::npos && s.find("E-") == std::string_view::npos)
-                            ? 1e300
-                            : 0.0;
+                // Which one it is follows from the decimal exponent of the first digit.
+                size_t e = s.find_first_of("eE");
+                std::string_view mantissa = s.substr(0, e);
+                int64_t exponent = 0;
+                if (e != std::string_view::npos) {
+                    std::string_view digits = s.substr(e + 1);
+                    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+                    auto r = std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+                    if (r.ec == std::errc::result_out_of_range) {
+                        exponent = digits[0] == '-' ? INT32_MIN : INT32_MAX;
+                    }
+                }
+                size_t point = mantissa.find('.');
+                std::string_view whole = mantissa.substr(0, point);
+                size_t firstDigit = whole.find_first_not_of('0');
+                int64_t magnitude;
+                if (firstDigit != std::string_view::npos) {
+                    magnitude = static_cast<int64_t>(whole.size() - firstDigit) - 1;
+                } else {
+                    std::string_view frac = point == std::string_view::npos
+                                                    ? std::string_view()
+                                                    : mantissa.substr(point + 1);
+                    size_t nz = frac.find_first_not_of('0');
+                    magnitude = nz == std::string_view::npos ? INT32_MIN
+                                                             : -static_cast<int64_t>(nz) - 1;
+                }
+                v = magnitude + exponent > 0 ? 1e300 : 0.0;
             }
             n->floatValue = v;
             return n;
