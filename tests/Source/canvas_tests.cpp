@@ -24,7 +24,7 @@ constexpr plix_handle CanvasHandle = 0xCA00;
 constexpr plix_handle PaintHandle = 0x9A00;
 constexpr plix_handle ImageHandle = 0x1A00;
 
-class Canvas : public ::testing::Test {
+class SkCanvas : public ::testing::Test {
 protected:
     FakeReleases releases;
     // A canvas as a surface hands it out: not owned.
@@ -35,12 +35,12 @@ protected:
 
 // ---- paint ----
 
-class Paint : public ::testing::Test {
+class SkPaint : public ::testing::Test {
 protected:
     FakeReleases releases;
 };
 
-TEST_F(Paint, ConstructorsMakeOwnedNativePaints) {
+TEST_F(SkPaint, ConstructorsMakeOwnedNativePaints) {
     Spy<&API::plix_paint_create> create([] { return PaintHandle; });
     static plix_handle copied;
     Spy<&API::plix_paint_create2> create2([](plix_handle p) {
@@ -63,12 +63,12 @@ TEST_F(Paint, ConstructorsMakeOwnedNativePaints) {
     EXPECT_EQ(decltype(create2)::Calls(), 1);
 }
 
-TEST_F(Paint, ANativeCreateThatFailsIsOutOfMemory) {
+TEST_F(SkPaint, ANativeCreateThatFailsIsOutOfMemory) {
     Spy<&API::plix_paint_create> create([] { return plix_handle{0}; });
     EXPECT_EQ(Raised<ESkException>([] { TSkPaint::Create(); }), "Out of memory");
 }
 
-TEST_F(Paint, AttachingNilDetaches) {
+TEST_F(SkPaint, AttachingNilDetaches) {
     Ref<ISkPaint> paint = Wrap<TSkPaint>(PaintHandle);
     static std::vector<plix_handle> shaders;
     Spy<&API::plix_paint_set_shader> setShader([](plix_handle self, plix_handle s) {
@@ -82,7 +82,7 @@ TEST_F(Paint, AttachingNilDetaches) {
     EXPECT_EQ(FakeReleases::Unrefs(0x5100), 1);
 }
 
-TEST_F(Paint, GettersOfAttachedObjectsWrapEachResultOwning) {
+TEST_F(SkPaint, GettersOfAttachedObjectsWrapEachResultOwning) {
     Ref<ISkPaint> paint = Wrap<TSkPaint>(PaintHandle);
     static plix_handle attached;
     Spy<&API::plix_paint_get_shader> getShader([](plix_handle) { return attached; });
@@ -114,7 +114,7 @@ TEST_F(Paint, GettersOfAttachedObjectsWrapEachResultOwning) {
     EXPECT_EQ(FakeReleases::Refs(0x5100), 0);
 }
 
-TEST_F(Paint, SettersPassTheirValues) {
+TEST_F(SkPaint, SettersPassTheirValues) {
     Ref<ISkPaint> paint = Wrap<TSkPaint>(PaintHandle);
     static std::vector<std::string> calls;
     Spy<&API::plix_paint_set_argb> setArgb([](plix_handle, uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
@@ -141,7 +141,7 @@ TEST_F(Paint, SettersPassTheirValues) {
                                                "colorf 0.250000 0.750000 7", "cap 2", "join 2", "filter 0"}));
 }
 
-TEST_F(Paint, FillPathNeedsAPath) {
+TEST_F(SkPaint, FillPathNeedsAPath) {
     Ref<ISkPaint> paint = Wrap<TSkPaint>(PaintHandle);
     static const plix_rect* cull;
     static float scale;
@@ -164,7 +164,7 @@ TEST_F(Paint, FillPathNeedsAPath) {
 
 // ---- canvas: checks ----
 
-TEST_F(Canvas, RequiredArgumentsAreCheckedInOrderBeforeAnyNativeCall) {
+TEST_F(SkCanvas, RequiredArgumentsAreCheckedInOrderBeforeAnyNativeCall) {
     const Ref<ISkPath> path = Wrap<TSkPath>(0x7A00);
     const Ref<ISkRoundRect> roundRect = Wrap<TSkRoundRect>(0x88);
     const Ref<ISkFont> font = Wrap<TSkFont>(0xF0);
@@ -258,7 +258,7 @@ TEST_F(Canvas, RequiredArgumentsAreCheckedInOrderBeforeAnyNativeCall) {
 
 // ---- canvas: marshalling ----
 
-TEST_F(Canvas, DrawRectPassesTheRectangleAndThePaint) {
+TEST_F(SkCanvas, DrawRectPassesTheRectangleAndThePaint) {
     static plix_rect rect;
     static plix_handle self, seenPaint;
     Spy<&API::plix_canvas_draw_rect> drawRect([](plix_handle s, const plix_rect* r, plix_handle p) {
@@ -275,7 +275,7 @@ TEST_F(Canvas, DrawRectPassesTheRectangleAndThePaint) {
     EXPECT_EQ(rect.bottom, 40);
 }
 
-TEST_F(Canvas, DrawImageRectWithoutSourceDrawsTheWholeImageNearest) {
+TEST_F(SkCanvas, DrawImageRectWithoutSourceDrawsTheWholeImageNearest) {
     Spy<&API::plix_image_get_width> width([](plix_handle) { return int32_t{64}; });
     Spy<&API::plix_image_get_height> height([](plix_handle) { return int32_t{32}; });
     static plix_rect src, dest;
@@ -312,7 +312,7 @@ TEST_F(Canvas, DrawImageRectWithoutSourceDrawsTheWholeImageNearest) {
     EXPECT_EQ(decltype(width)::Calls(), 1);  // only the whole-image form asks for the size
 }
 
-TEST_F(Canvas, DrawImageSamplesNearestUnlessGivenSampling) {
+TEST_F(SkCanvas, DrawImageSamplesNearestUnlessGivenSampling) {
     static plix_sampling_options sampling;
     static float x, y;
     Spy<&API::plix_canvas_draw_image>
@@ -329,7 +329,7 @@ TEST_F(Canvas, DrawImageSamplesNearestUnlessGivenSampling) {
     EXPECT_EQ(sampling.max_anisotropic, 8);
 }
 
-TEST_F(Canvas, RotateRadiansRotatesByDegrees) {
+TEST_F(SkCanvas, RotateRadiansRotatesByDegrees) {
     static std::vector<float> degrees;
     Spy<&API::plix_canvas_rotate> rotate([](plix_handle, float d) { degrees.push_back(d); });
     canvas->RotateRadians(std::numbers::pi_v<float>);
@@ -339,7 +339,7 @@ TEST_F(Canvas, RotateRadiansRotatesByDegrees) {
     EXPECT_NEAR(degrees[1], -90, 1e-4);
 }
 
-TEST_F(Canvas, DrawAtlasChecksItsArraysAndPassesTheOptionalOnesAsNil) {
+TEST_F(SkCanvas, DrawAtlasChecksItsArraysAndPassesTheOptionalOnesAsNil) {
     const std::vector<TSkRotationScaleMatrix> three(3), none;
     const std::vector<TRectF> threeSprites(3), twoSprites(2);
     const std::vector<Ui::TAlphaColor> twoColors(2), threeColors(3, 0xFF123456), noColors;
@@ -395,7 +395,7 @@ TEST_F(Canvas, DrawAtlasChecksItsArraysAndPassesTheOptionalOnesAsNil) {
     EXPECT_EQ(sampling.filter, 1);
 }
 
-TEST_F(Canvas, SimpleTextCrossesAsUtf16WithItsByteLength) {
+TEST_F(SkCanvas, SimpleTextCrossesAsUtf16WithItsByteLength) {
     static std::u16string text;
     static std::vector<uint16_t> glyphs;
     static int32_t encoding;
@@ -422,7 +422,7 @@ TEST_F(Canvas, SimpleTextCrossesAsUtf16WithItsByteLength) {
     EXPECT_EQ(glyphs, ids);
 }
 
-TEST_F(Canvas, GlyphArraysMustMatch) {
+TEST_F(SkCanvas, GlyphArraysMustMatch) {
     const Ref<ISkFont> font = Wrap<TSkFont>(0xF0);
     const std::vector<uint16_t> two{1, 2}, none;
     const std::vector<TPointF> one(1), twoPositions(2), noPositions;
@@ -447,7 +447,7 @@ TEST_F(Canvas, GlyphArraysMustMatch) {
     EXPECT_EQ(count, 2);
 }
 
-TEST_F(Canvas, MatricesCrossTransposedBothWays) {
+TEST_F(SkCanvas, MatricesCrossTransposedBothWays) {
     static plix_matrix m3;
     static plix_matrix44 m4;
     Spy<&API::plix_canvas_concat2> concat2([](plix_handle, const plix_matrix* m) { m3 = *m; });
@@ -477,7 +477,7 @@ TEST_F(Canvas, MatricesCrossTransposedBothWays) {
     EXPECT_EQ(back4.m14, 0);
 }
 
-TEST_F(Canvas, SaveLayersPassBoundsPaintBackdropAndFlagsAndReturnTheNativeCount) {
+TEST_F(SkCanvas, SaveLayersPassBoundsPaintBackdropAndFlagsAndReturnTheNativeCount) {
     static const plix_rect* bounds;
     static plix_handle seenPaint, backdrop;
     static uint32_t flags;
@@ -513,7 +513,7 @@ TEST_F(Canvas, SaveLayersPassBoundsPaintBackdropAndFlagsAndReturnTheNativeCount)
     EXPECT_EQ(alpha, 128);
 }
 
-TEST_F(Canvas, DrawImageLatticeRechecksTheLatticeAndPassesItsNativeForm) {
+TEST_F(SkCanvas, DrawImageLatticeRechecksTheLatticeAndPassesItsNativeForm) {
     static plix_lattice lattice;
     static int32_t xDiv, filter;
     Spy<&API::plix_canvas_draw_image_lattice>
@@ -535,7 +535,7 @@ TEST_F(Canvas, DrawImageLatticeRechecksTheLatticeAndPassesItsNativeForm) {
     EXPECT_EQ(decltype(draw)::Calls(), 1);
 }
 
-TEST_F(Canvas, PatchesAndPointsPassTheirArrays) {
+TEST_F(SkCanvas, PatchesAndPointsPassTheirArrays) {
     static std::vector<plix_point> cubics;
     static std::vector<uint32_t> colors;
     static size_t count;
@@ -565,7 +565,7 @@ TEST_F(Canvas, PatchesAndPointsPassTheirArrays) {
     EXPECT_EQ(count, 3u);
 }
 
-TEST_F(Canvas, ResultsComeBackFromTheNativeSide) {
+TEST_F(SkCanvas, ResultsComeBackFromTheNativeSide) {
     Spy<&API::plix_canvas_get_device_clip_bounds>
         device([](plix_handle, plix_irect* r) { *r = {1, 2, 3, 4}; });
     Spy<&API::plix_canvas_get_local_clip_bounds>
@@ -582,7 +582,7 @@ TEST_F(Canvas, ResultsComeBackFromTheNativeSide) {
     EXPECT_FALSE(canvas->QuickReject(TRectF(0, 0, 1, 1)));
 }
 
-TEST_F(Canvas, MakeSurfaceGivesNilOnFailureAndPassesPropertiesWhenGiven) {
+TEST_F(SkCanvas, MakeSurfaceGivesNilOnFailureAndPassesPropertiesWhenGiven) {
     static const plix_surface_props* props;
     static plix_handle result;
     Spy<&API::plix_canvas_make_surface>
@@ -602,7 +602,7 @@ TEST_F(Canvas, MakeSurfaceGivesNilOnFailureAndPassesPropertiesWhenGiven) {
     EXPECT_EQ(FakeReleases::Unrefs(0x5F00), 1);
 }
 
-TEST_F(Canvas, ASurfacesCanvasIsNeverDestroyedByItsWrapper) {
+TEST_F(SkCanvas, ASurfacesCanvasIsNeverDestroyedByItsWrapper) {
     canvas = nullptr;
     EXPECT_EQ(FakeReleases::Destroys(CanvasHandle), 0);
     // One the caller owns is.

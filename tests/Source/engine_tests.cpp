@@ -54,7 +54,7 @@ Pixels Read(const Ref<ISkSurface>& surface) {
     return pixels;
 }
 
-TEST(Engine, ATranslatedRectangleLandsWhereTheFrameworkMatrixPutsIt) {
+TEST(SkEngine, ATranslatedRectangleLandsWhereTheFrameworkMatrixPutsIt) {
     REQUIRE_ENTRIES("plix_surface_make_raster", "plix_surface_get_canvas", "plix_surface_read_pixels",
                     "plix_canvas_clear", "plix_canvas_concat2", "plix_canvas_draw_rect", "plix_paint_create",
                     "plix_paint_set_color", "plix_pixmap_create", "plix_canvas_get_local_to_device_as_3x3");
@@ -75,7 +75,7 @@ TEST(Engine, ATranslatedRectangleLandsWhereTheFrameworkMatrixPutsIt) {
     EXPECT_EQ(m.m32, 1);
 }
 
-TEST(Engine, AScaledMatrixGrowsTheRectangle) {
+TEST(SkEngine, AScaledMatrixGrowsTheRectangle) {
     REQUIRE_ENTRIES("plix_surface_make_raster", "plix_surface_get_canvas", "plix_surface_read_pixels",
                     "plix_canvas_clear", "plix_canvas_set_matrix2", "plix_canvas_draw_rect", "plix_paint_create",
                     "plix_paint_set_color", "plix_pixmap_create");
@@ -93,7 +93,7 @@ TEST(Engine, AScaledMatrixGrowsTheRectangle) {
             EXPECT_EQ(pixels[size_t(y * 4 + x)], (x >= 1 && x < 3 && y < 2) ? Green : Red) << x << "," << y;
 }
 
-TEST(Engine, TheSaveStackCountsAndRestores) {
+TEST(SkEngine, TheSaveStackCountsAndRestores) {
     REQUIRE_ENTRIES("plix_surface_make_raster", "plix_surface_get_canvas", "plix_canvas_save",
                     "plix_canvas_get_save_count", "plix_canvas_restore_to_count", "plix_canvas_translate",
                     "plix_canvas_get_local_to_device");
@@ -110,7 +110,7 @@ TEST(Engine, TheSaveStackCountsAndRestores) {
     EXPECT_EQ(canvas->GetLocalToDevice().m41, 0);
 }
 
-TEST(Engine, ADirectSurfaceDrawsIntoTheCallersPixelsAndGivesThemBackOnce) {
+TEST(SkEngine, ADirectSurfaceDrawsIntoTheCallersPixelsAndGivesThemBackOnce) {
     REQUIRE_ENTRIES("plix_surface_make_raster_direct", "plix_pixmap_create", "plix_surface_get_canvas",
                     "plix_canvas_clear");
     Pixels pixels{};
@@ -130,7 +130,7 @@ TEST(Engine, ADirectSurfaceDrawsIntoTheCallersPixelsAndGivesThemBackOnce) {
     EXPECT_EQ(releasedPixels, pixels.data());
 }
 
-TEST(Engine, SnapshotsAndPixmapsSeeTheSamePixels) {
+TEST(SkEngine, SnapshotsAndPixmapsSeeTheSamePixels) {
     REQUIRE_ENTRIES("plix_surface_make_raster", "plix_surface_get_canvas", "plix_canvas_clear",
                     "plix_surface_make_image_snapshot", "plix_image_get_width", "plix_image_get_height",
                     "plix_image_read_pixels", "plix_pixmap_create", "plix_pixmap_get_color",
@@ -156,7 +156,7 @@ TEST(Engine, SnapshotsAndPixmapsSeeTheSamePixels) {
     EXPECT_EQ(again[0], Blue);
 }
 
-TEST(Engine, APaintKeepsItsSettingsAndCopiesThem) {
+TEST(SkEngine, APaintKeepsItsSettingsAndCopiesThem) {
     REQUIRE_ENTRIES("plix_paint_create", "plix_paint_create2", "plix_paint_set_color", "plix_paint_get_color",
                     "plix_paint_set_style", "plix_paint_get_style", "plix_paint_set_stroke_width",
                     "plix_paint_get_stroke_width", "plix_paint_reset", "plix_paint_get_shader");
@@ -173,7 +173,7 @@ TEST(Engine, APaintKeepsItsSettingsAndCopiesThem) {
     EXPECT_EQ(copy->GetStyle(), TSkPaintStyle::Stroke);  // the copy is its own
 }
 
-TEST(Engine, ABuiltRectangleWalksAsMoveLinesAndClose) {
+TEST(SkEngine, ABuiltRectangleWalksAsMoveLinesAndClose) {
     REQUIRE_ENTRIES("plix_pathbuilder_create", "plix_pathbuilder_add_rect", "plix_pathbuilder_detach",
                     "plix_path_get_bounds", "plix_path_is_rect", "plix_pathiterator_create", "plix_pathiterator_next",
                     "plix_pathiterator_destroy");
@@ -193,7 +193,7 @@ TEST(Engine, ABuiltRectangleWalksAsMoveLinesAndClose) {
     for (size_t i = 1; i + 1 < verbs.size(); ++i) EXPECT_EQ(verbs[i], TSkPathVerb::Line);
 }
 
-TEST(Engine, ColorSpacesCompareNatively) {
+TEST(SkEngine, ColorSpacesCompareNatively) {
     REQUIRE_ENTRIES("plix_colorspace_make_srgb", "plix_colorspace_make_srgb_linear", "plix_colorspace_is_equal",
                     "plix_colorspace_is_srgb", "plix_colorspace_ref", "plix_colorspace_unref");
     const TSkImageInfo a = TSkImageInfo(2, 2).MakeColorSpace(TSkColorSpace::MakeSRGB());

@@ -23,7 +23,7 @@ constexpr plix_handle ImageHandle = 0x1A00;
 constexpr plix_handle PixmapHandle = 0x9900;
 constexpr plix_handle SurfaceHandle = 0x5F00;
 
-class Images : public ::testing::Test {
+class SkImages : public ::testing::Test {
 protected:
     FakeReleases releases;
     Ref<ISkImage> image = Wrap<TSkImage>(ImageHandle);
@@ -33,7 +33,7 @@ protected:
 
 // ---- encoding ----
 
-TEST_F(Images, EncodingToAFileTakesTheFormatFromTheExtension) {
+TEST_F(SkImages, EncodingToAFileTakesTheFormatFromTheExtension) {
     static std::string fileName;
     static int32_t format, quality;
     Spy<&API::plix_image_encode_to_file> encode([](plix_handle self, const char* name, int32_t f, int32_t q) {
@@ -66,7 +66,7 @@ TEST_F(Images, EncodingToAFileTakesTheFormatFromTheExtension) {
     EXPECT_EQ(Raised<ESkException>([&] { image->EncodeToFile("", Fmt::PNG); }), "File name cannot be empty");
 }
 
-TEST_F(Images, EncodeReturnsExactlyTheBytesWritten) {
+TEST_F(SkImages, EncodeReturnsExactlyTheBytesWritten) {
     // The write adapter's context is the stream the wrapper encodes into.
     static void* stream;
     Spy<&API::plix_wstreamadapter_create> create([](void* context) {
@@ -91,7 +91,7 @@ TEST_F(Images, EncodeReturnsExactlyTheBytesWritten) {
     EXPECT_EQ(decltype(destroy)::Calls(), 2);  // the adapter goes after each call
 }
 
-TEST_F(Images, PixmapEncoderChecksItsSourceAndName) {
+TEST_F(SkImages, PixmapEncoderChecksItsSourceAndName) {
     Ref<ISkPixmap> pixmap = Wrap<TSkPixmap>(0x98);
     Spy<&API::plix_imageencoder_encode_to_file> encode([](const char*, plix_handle src, int32_t f, int32_t) {
         EXPECT_EQ(src, 0x98u);
@@ -111,7 +111,7 @@ TEST_F(Images, PixmapEncoderChecksItsSourceAndName) {
 
 // ---- factories ----
 
-TEST_F(Images, FactoriesRefuseEmptyInput) {
+TEST_F(SkImages, FactoriesRefuseEmptyInput) {
     Spy<&API::plix_image_make_from_encoded_file> fromFile;
     Spy<&API::plix_image_make_from_encoded_stream> fromStream;
     EXPECT_EQ(Raised<ESkArgumentException>([] { TSkImage::MakeFromEncoded({}); }), "Parameter ABytes cannot be empty");
@@ -144,7 +144,7 @@ TEST_F(Images, FactoriesRefuseEmptyInput) {
     }
 }
 
-TEST_F(Images, EncodedBytesAreReadThroughAStreamAdapter) {
+TEST_F(SkImages, EncodedBytesAreReadThroughAStreamAdapter) {
     static void* context;
     static std::string read;
     Spy<&API::plix_image_make_from_encoded_stream> fromStream([](plix_handle adapter) {
@@ -167,7 +167,7 @@ TEST_F(Images, EncodedBytesAreReadThroughAStreamAdapter) {
     EXPECT_EQ(decltype(fromStream)::Calls(), 1);
 }
 
-TEST_F(Images, MakeFromRasterCallsTheReleaseProcedureOnceOrNever) {
+TEST_F(SkImages, MakeFromRasterCallsTheReleaseProcedureOnceOrNever) {
     static plix_image_raster_release_proc proc;
     static void* context;
     static plix_handle result;
@@ -208,7 +208,7 @@ TEST_F(Images, MakeFromRasterCallsTheReleaseProcedureOnceOrNever) {
     EXPECT_EQ(context, nullptr);
 }
 
-TEST_F(Images, TemporaryPixmapsLiveForTheCallOnly) {
+TEST_F(SkImages, TemporaryPixmapsLiveForTheCallOnly) {
     static std::vector<std::string> order;
     Spy<&API::plix_image_read_pixels>
         read([](plix_handle, plix_handle context, plix_handle dest, int32_t x, int32_t y, int32_t hint) {
@@ -228,7 +228,7 @@ TEST_F(Images, TemporaryPixmapsLiveForTheCallOnly) {
     EXPECT_EQ(Raised<ESkArgumentException>([&] { image->ScalePixels(nullptr); }), "Parameter ADest cannot be nil");
 }
 
-TEST_F(Images, ARefusedTemporaryPixmapIsAFailureNotAnException) {
+TEST_F(SkImages, ARefusedTemporaryPixmapIsAFailureNotAnException) {
     pixmapCreate.SetHook([](const plix_imageinfo*, const void*, size_t) { return plix_handle{0}; });
     Spy<&API::plix_image_read_pixels> read;
     Spy<&API::plix_image_scale_pixels> scale;
@@ -260,7 +260,7 @@ TEST_F(Images, ARefusedTemporaryPixmapIsAFailureNotAnException) {
     EXPECT_EQ(Raised<ESkException>([&] { TSkPixmap::Create(bad, pixels, 16); }), "Out of memory");
 }
 
-TEST_F(Images, ShadersSampleNearestUnlessGivenSampling) {
+TEST_F(SkImages, ShadersSampleNearestUnlessGivenSampling) {
     static plix_sampling_options sampling;
     static int32_t tileX, tileY;
     static const plix_matrix* matrix;
@@ -295,7 +295,7 @@ TEST_F(Images, ShadersSampleNearestUnlessGivenSampling) {
     EXPECT_EQ(decltype(shader)::Calls(), 2);
 }
 
-TEST_F(Images, PropertiesComeFromTheNativeSide) {
+TEST_F(SkImages, PropertiesComeFromTheNativeSide) {
     static int32_t colorType, alphaType;
     Spy<&API::plix_image_get_color_type> ct([](plix_handle) { return colorType; });
     Spy<&API::plix_image_get_alpha_type> at([](plix_handle) { return alphaType; });
@@ -322,7 +322,7 @@ TEST_F(Images, PropertiesComeFromTheNativeSide) {
     EXPECT_EQ(got.ColorSpace->GetHandle(), 0xC5u);
 }
 
-TEST_F(Images, GpuOperationsNeedTheirObjects) {
+TEST_F(SkImages, GpuOperationsNeedTheirObjects) {
     Spy<&API::plix_image_make_texture_image> texture;
     Spy<&API::plix_image_make_with_filter>
         withFilter([](plix_handle, plix_handle context, plix_handle filter, const plix_irect* subset,
@@ -351,7 +351,7 @@ TEST_F(Images, GpuOperationsNeedTheirObjects) {
 
 // ---- pixmaps ----
 
-TEST_F(Images, PixmapsPassTheirArgumentsAndFreeOnlyTheDescriptor) {
+TEST_F(SkImages, PixmapsPassTheirArgumentsAndFreeOnlyTheDescriptor) {
     static plix_imageinfo info;
     static const void* pixels;
     static size_t rowBytes;
@@ -399,9 +399,9 @@ TEST_F(Images, PixmapsPassTheirArgumentsAndFreeOnlyTheDescriptor) {
 
 // ---- surfaces ----
 
-class Surfaces : public Images {};
+class SkSurfaces : public SkImages {};
 
-TEST_F(Surfaces, TheCanvasIsMadeOnceAndBelongsToTheSurface) {
+TEST_F(SkSurfaces, TheCanvasIsMadeOnceAndBelongsToTheSurface) {
     Spy<&API::plix_surface_get_canvas> getCanvas([](plix_handle self) {
         EXPECT_EQ(self, SurfaceHandle);
         return plix_handle{0xCA00};
@@ -418,7 +418,7 @@ TEST_F(Surfaces, TheCanvasIsMadeOnceAndBelongsToTheSurface) {
     EXPECT_EQ(FakeReleases::Destroys(0xCA00), 0);
 }
 
-TEST_F(Surfaces, RasterFactoriesPassTheImageInfoRowBytesAndProperties) {
+TEST_F(SkSurfaces, RasterFactoriesPassTheImageInfoRowBytesAndProperties) {
     static plix_imageinfo info;
     static size_t rowBytes;
     static const plix_surface_props* props;
@@ -442,7 +442,7 @@ TEST_F(Surfaces, RasterFactoriesPassTheImageInfoRowBytesAndProperties) {
     EXPECT_EQ(rowBytes, 14u * 8);
 }
 
-TEST_F(Surfaces, SemaphoresCrossAsHandlesAndANilOneIsRefused) {
+TEST_F(SkSurfaces, SemaphoresCrossAsHandlesAndANilOneIsRefused) {
     static std::vector<plix_handle> semaphores;
     static int32_t count = -1;
     static plix_handle newState;
@@ -476,7 +476,7 @@ TEST_F(Surfaces, SemaphoresCrossAsHandlesAndANilOneIsRefused) {
     EXPECT_EQ(decltype(wait)::Calls(), 1);
 }
 
-TEST_F(Surfaces, RasterDirectKeepsTheReleaseProcedureUntilTheNativeSideIsDone) {
+TEST_F(SkSurfaces, RasterDirectKeepsTheReleaseProcedureUntilTheNativeSideIsDone) {
     static plix_surface_raster_release_proc proc;
     static void* context;
     static plix_handle result;
@@ -504,7 +504,7 @@ TEST_F(Surfaces, RasterDirectKeepsTheReleaseProcedureUntilTheNativeSideIsDone) {
               "Parameter APixmap cannot be nil");
 }
 
-TEST_F(Surfaces, GpuFactoriesCheckTheirObjects) {
+TEST_F(SkSurfaces, GpuFactoriesCheckTheirObjects) {
     const Ref<IGrDirectContext> context = Wrap<TGrDirectContext>(0x6C);
     const struct {
         const char* what;

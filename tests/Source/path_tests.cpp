@@ -22,12 +22,12 @@ constexpr plix_handle BuilderHandle = 0x7B00;
 constexpr plix_handle IteratorHandle = 0x7C00;
 constexpr plix_handle RoundRectHandle = 0x8800;
 
-class Paths : public ::testing::Test {
+class SkPaths : public ::testing::Test {
 protected:
     FakeReleases releases;
 };
 
-TEST_F(Paths, AWalkGivesTheElementsAndKeepsItsPathAlive) {
+TEST_F(SkPaths, AWalkGivesTheElementsAndKeepsItsPathAlive) {
     // A triangle: move, two lines, close.
     static int step;
     step = 0;
@@ -64,7 +64,7 @@ TEST_F(Paths, AWalkGivesTheElementsAndKeepsItsPathAlive) {
                                                            FakeReleases::Name("destroy", PathHandle)}));
 }
 
-TEST_F(Paths, QueriesAndResults) {
+TEST_F(SkPaths, QueriesAndResults) {
     Ref<ISkPath> path = Wrap<TSkPath>(PathHandle);
     Spy<&API::plix_path_get_last_point> last([](plix_handle, plix_point* p) {
         *p = {3, 4};
@@ -102,7 +102,7 @@ TEST_F(Paths, QueriesAndResults) {
     EXPECT_EQ(decltype(stringDestroy)::Calls(), 1);  // the native string is the wrapper's to free
 }
 
-TEST_F(Paths, OperationsOnTwoPathsNeedTheSecond) {
+TEST_F(SkPaths, OperationsOnTwoPathsNeedTheSecond) {
     Ref<ISkPath> path = Wrap<TSkPath>(PathHandle);
     Spy<&API::plix_path_op> op([](plix_handle self, plix_handle other, int32_t o) {
         EXPECT_EQ(self, PathHandle);
@@ -116,7 +116,7 @@ TEST_F(Paths, OperationsOnTwoPathsNeedTheSecond) {
     EXPECT_FALSE(path->Op(Wrap<TSkPath>(0x7A01), TSkPathOp::ReverseDifference));  // a failed op is nil
 }
 
-TEST_F(Paths, ConicsSplitIntoAtMostThirtyTwoQuads) {
+TEST_F(SkPaths, ConicsSplitIntoAtMostThirtyTwoQuads) {
     static int32_t power;
     Spy<&API::plix_path_convert_conic_to_quads>
         convert([](const plix_point*, const plix_point*, const plix_point* p3, float, plix_point* points, int32_t p2) {
@@ -138,7 +138,7 @@ TEST_F(Paths, ConicsSplitIntoAtMostThirtyTwoQuads) {
     EXPECT_EQ(decltype(convert)::Calls(), 2);
 }
 
-TEST_F(Paths, IsRoundRectFillsANewRoundRect) {
+TEST_F(SkPaths, IsRoundRectFillsANewRoundRect) {
     Spy<&API::plix_rrect_create> create([] { return RoundRectHandle; });
     static bool answer;
     Spy<&API::plix_path_is_rrect> isRoundRect([](plix_handle, plix_handle rrect) {
@@ -160,7 +160,7 @@ TEST_F(Paths, IsRoundRectFillsANewRoundRect) {
 
 // ---- builders ----
 
-TEST_F(Paths, BuildersPassPointsAndGiveOwnedPaths) {
+TEST_F(SkPaths, BuildersPassPointsAndGiveOwnedPaths) {
     Spy<&API::plix_pathbuilder_create> create([] { return BuilderHandle; });
     static std::vector<std::string> calls;
     calls.clear();
@@ -202,7 +202,7 @@ TEST_F(Paths, BuildersPassPointsAndGiveOwnedPaths) {
               "Parameter APath cannot be nil");
 }
 
-TEST_F(Paths, BuilderShapesNeedTheirObjects) {
+TEST_F(SkPaths, BuilderShapesNeedTheirObjects) {
     Ref<ISkPathBuilder> builder = Wrap<TSkPathBuilder>(BuilderHandle);
     EXPECT_EQ(Raised<ESkArgumentException>([&] { builder->AddPath(nullptr); }), "Parameter APath cannot be nil");
     EXPECT_EQ(Raised<ESkArgumentException>([&] { builder->AddRoundRect(nullptr); }),
@@ -231,7 +231,7 @@ TEST_F(Paths, BuilderShapesNeedTheirObjects) {
 
 // ---- round rects ----
 
-TEST_F(Paths, RoundRectsCheckTheirCornerAndPassTheirRadii) {
+TEST_F(SkPaths, RoundRectsCheckTheirCornerAndPassTheirRadii) {
     Spy<&API::plix_rrect_create> create([] { return RoundRectHandle; });
     static std::vector<plix_point> radii;
     Spy<&API::plix_rrect_set_rect3> setRect([](plix_handle, const plix_rect* r, const plix_vector* v) {

@@ -26,7 +26,7 @@ namespace {
 
 // ---- image info ----
 
-TEST(ImageInfo, TheTwoNumberFormIsBGRAPremultipliedWithoutColorSpace) {
+TEST(SkImageInfo, TheTwoNumberFormIsBGRAPremultipliedWithoutColorSpace) {
     const TSkImageInfo info(100, 50);
     EXPECT_EQ(info.ColorType, CT::BGRA8888);
     EXPECT_EQ(info.AlphaType, AT::Premul);
@@ -36,7 +36,7 @@ TEST(ImageInfo, TheTwoNumberFormIsBGRAPremultipliedWithoutColorSpace) {
     EXPECT_EQ(info.ByteSize(512), 25600u);
 }
 
-TEST(ImageInfo, TheColorTypeTableSizesPixelsAndDecidesTheAlphaTypes) {
+TEST(SkImageInfo, TheColorTypeTableSizesPixelsAndDecidesTheAlphaTypes) {
     // Bytes per pixel and the alpha types each colour type accepts (O opaque, P premul,
     // U unpremul), as the colour types define them.
     const struct {
@@ -68,7 +68,7 @@ TEST(ImageInfo, TheColorTypeTableSizesPixelsAndDecidesTheAlphaTypes) {
     }
 }
 
-TEST(ImageInfo, IsValidRefusesEmptyAndOversizedImages) {
+TEST(SkImageInfo, IsValidRefusesEmptyAndOversizedImages) {
     const struct {
         int w, h;
         bool valid;
@@ -81,7 +81,7 @@ TEST(ImageInfo, IsValidRefusesEmptyAndOversizedImages) {
     EXPECT_FALSE(TSkImageInfo(4, 4, CT::RGB565, AT::Premul).IsValid());
 }
 
-TEST(ImageInfo, RowBytesMustHoldARowOfWholePixels) {
+TEST(SkImageInfo, RowBytesMustHoldARowOfWholePixels) {
     const TSkImageInfo info(10, 1, CT::RGBAF16, AT::Premul);
     EXPECT_TRUE(info.IsValidRowBytes(80));
     EXPECT_TRUE(info.IsValidRowBytes(88));
@@ -89,7 +89,7 @@ TEST(ImageInfo, RowBytesMustHoldARowOfWholePixels) {
     EXPECT_FALSE(info.IsValidRowBytes(72));  // below the minimum
 }
 
-TEST(ImageInfo, BadNumbersGiveSafeAnswers) {
+TEST(SkImageInfo, BadNumbersGiveSafeAnswers) {
     const TSkImageInfo stray(4, 4, static_cast<CT>(99), AT::Premul);
     EXPECT_EQ(stray.BytesPerPixel(), 0);
     EXPECT_FALSE(stray.IsValid());
@@ -100,7 +100,7 @@ TEST(ImageInfo, BadNumbersGiveSafeAnswers) {
               std::numeric_limits<size_t>::max());
 }
 
-TEST(ImageInfo, MakeReplacesOnePart) {
+TEST(SkImageInfo, MakeReplacesOnePart) {
     FakeReleases releases;
     Ref<ISkColorSpace> colorSpace = Wrap<TSkColorSpace>(0xC5);
     const TSkImageInfo info(8, 6, CT::RGBA8888, AT::Opaque);
@@ -115,7 +115,7 @@ TEST(ImageInfo, MakeReplacesOnePart) {
     EXPECT_TRUE(TSkImageInfo(0, 6).IsEmpty());
 }
 
-TEST(ImageInfo, EqualityAsksTheNativeSideOnlyWhenBothHaveAColorSpace) {
+TEST(SkImageInfo, EqualityAsksTheNativeSideOnlyWhenBothHaveAColorSpace) {
     FakeReleases releases;
     static bool equal;
     Spy<&API::plix_colorspace_is_equal> isEqual([](plix_handle a, plix_handle b) {
@@ -140,7 +140,7 @@ TEST(ImageInfo, EqualityAsksTheNativeSideOnlyWhenBothHaveAColorSpace) {
     EXPECT_EQ(decltype(isEqual)::Calls(), 2);
 }
 
-TEST(ImageInfo, CrossesAsFourNumbersAndAColorSpaceHandle) {
+TEST(SkImageInfo, CrossesAsFourNumbersAndAColorSpaceHandle) {
     FakeReleases releases;
     {
         const TSkImageInfo info(14, 14, CT::RGBAF32, AT::Unpremul, Wrap<TSkColorSpace>(0xC5));
@@ -168,7 +168,7 @@ TEST(ImageInfo, CrossesAsFourNumbersAndAColorSpaceHandle) {
 
 // ---- sampling ----
 
-TEST(Sampling, PresetsAndConstructors) {
+TEST(SkSampling, PresetsAndConstructors) {
     const TSkSamplingOptions none;
     EXPECT_EQ(none, TSkSamplingOptions(TSkFilterMode::Nearest, TSkMipmapMode::None));
     EXPECT_EQ(TSkSamplingOptions(0).MaxAnisotropic, 1);
@@ -187,7 +187,7 @@ TEST(Sampling, PresetsAndConstructors) {
     EXPECT_FALSE(TSkSamplingOptions(TSkCubicResampler(0, 0.5f)) == TSkSamplingOptions(TSkCubicResampler(0, 0.51f)));
 }
 
-TEST(Sampling, CrossesInTheNativeLayout) {
+TEST(SkSampling, CrossesInTheNativeLayout) {
     const TSkSamplingOptions options(TSkCubicResampler(0.25f, 0.75f));
     const plix_sampling_options native = options.ToNative();
     EXPECT_EQ(native.max_anisotropic, 0);
@@ -202,7 +202,7 @@ TEST(Sampling, CrossesInTheNativeLayout) {
 
 // ---- surface properties ----
 
-TEST(SurfaceProperties, FlagsCrossAsBitsThenTheGeometry) {
+TEST(SkSurfaceProperties, FlagsCrossAsBitsThenTheGeometry) {
     const TSkSurfaceProperties props({TSkSurfacePropertiesFlag::DynamicMSAA}, TSkPixelGeometry::BGRVertical);
     const plix_surface_props native = props.ToNative();
     EXPECT_EQ(native.flags, 2u);
@@ -215,7 +215,7 @@ TEST(SurfaceProperties, FlagsCrossAsBitsThenTheGeometry) {
 
 // ---- rotation-scale matrices ----
 
-TEST(RotationScaleMatrix, DegreesNinetyMapsTheXAxisOntoTheYAxis) {
+TEST(SkRotationScaleMatrix, DegreesNinetyMapsTheXAxisOntoTheYAxis) {
     const Ui::TMatrix m = TSkRotationScaleMatrix::CreateDegrees(1, 90, 0, 0, 0, 0).ToMatrix();
     EXPECT_NEAR(m.m11, 0, 1e-6);
     EXPECT_NEAR(m.m12, 1, 1e-6);
@@ -225,7 +225,7 @@ TEST(RotationScaleMatrix, DegreesNinetyMapsTheXAxisOntoTheYAxis) {
     EXPECT_NEAR(p.Y, 1, 1e-6);
 }
 
-TEST(RotationScaleMatrix, TheAnchorLandsOnTheTranslation) {
+TEST(SkRotationScaleMatrix, TheAnchorLandsOnTheTranslation) {
     // Scale 2, no turn, anchor (1, 1) to (10, 20): the translation is (10 - 2, 20 - 2).
     const TSkRotationScaleMatrix r = TSkRotationScaleMatrix::CreateRadians(2, 0, 10, 20, 1, 1);
     EXPECT_EQ(r, TSkRotationScaleMatrix(2, 0, 8, 18));
@@ -239,7 +239,7 @@ TEST(RotationScaleMatrix, TheAnchorLandsOnTheTranslation) {
 
 // ---- lattices ----
 
-TEST(Lattice, ChecksTheArraysInOrder) {
+TEST(SkLattice, ChecksTheArraysInOrder) {
     const std::vector<int32_t> one{10}, none;
     const std::vector<TSkLatticeRectType> threeTypes(3), fourTypes(4);
     const std::vector<Ui::TAlphaColor> threeColors(3), fourColors(4);
@@ -265,7 +265,7 @@ TEST(Lattice, ChecksTheArraysInOrder) {
     }
 }
 
-TEST(Lattice, NativeFormPointsIntoTheLattice) {
+TEST(SkLattice, NativeFormPointsIntoTheLattice) {
     const std::vector<int32_t> xs{4, 8}, ys{3};
     const std::vector<TSkLatticeRectType> types(6, TSkLatticeRectType::FixedColor);
     const std::vector<Ui::TAlphaColor> colors(6, 0xFF00FF00);
@@ -293,7 +293,7 @@ TEST(Lattice, NativeFormPointsIntoTheLattice) {
 
 // ---- marshalling ----
 
-TEST(Marshal, MatricesCrossTransposed) {
+TEST(SkMarshal, MatricesCrossTransposed) {
     Ui::TMatrix m;
     m.m11 = 1; m.m12 = 2; m.m13 = 3;
     m.m21 = 4; m.m22 = 5; m.m23 = 6;
@@ -323,7 +323,7 @@ TEST(Marshal, MatricesCrossTransposed) {
 
 // ---- UTF-16 ----
 
-TEST(Utf16, ConvertsAndReplacesMalformedSequences) {
+TEST(SkUtf16, ConvertsAndReplacesMalformedSequences) {
     const struct {
         const char* what;
         std::string utf8;

@@ -98,14 +98,14 @@ std::vector<uint8_t> Bytes(const Ref<ISkRuntimeEffect>& effect) {
     return std::vector<uint8_t>(data, data + effect->GetUniformDataSize());
 }
 
-class RuntimeEffect : public ::testing::Test {
+class SkRuntimeEffect : public ::testing::Test {
 protected:
     FakeReleases releases;
 };
 
 // ---- compiling ----
 
-TEST_F(RuntimeEffect, EachFactoryCompilesWithItsEntryAndOwnsTheResult) {
+TEST_F(SkRuntimeEffect, EachFactoryCompilesWithItsEntryAndOwnsTheResult) {
     using Factory = Ref<ISkRuntimeEffect> (*)(const std::string&);
     using FactoryWithText = Ref<ISkRuntimeEffect> (*)(const std::string&, std::string&);
     FakeProgram program({}, {});
@@ -147,7 +147,7 @@ TEST_F(RuntimeEffect, EachFactoryCompilesWithItsEntryAndOwnsTheResult) {
     EXPECT_EQ(FakeReleases::Unrefs(EffectHandle), 6);  // every effect released its native reference once
 }
 
-TEST_F(RuntimeEffect, ACompileErrorGivesNilAndTheMessage) {
+TEST_F(SkRuntimeEffect, ACompileErrorGivesNilAndTheMessage) {
     FakeProgram program({}, {});
     Spy<&API::plix_runtimeeffect_make_for_shader> make([](const char*, plix_handle) { return plix_handle{0}; });
     Spy<&API::plix_string_get_text> text([](plix_handle) { return "1:10: error: expected ';'"; });
@@ -158,7 +158,7 @@ TEST_F(RuntimeEffect, ACompileErrorGivesNilAndTheMessage) {
     EXPECT_EQ(decltype(text)::Calls(), 1);  // the overload without text asks for none
 }
 
-TEST_F(RuntimeEffect, AnEmptySourceIsRefusedBeforeTheNativeSide) {
+TEST_F(SkRuntimeEffect, AnEmptySourceIsRefusedBeforeTheNativeSide) {
     Spy<&API::plix_runtimeeffect_make_for_shader> shader;
     Spy<&API::plix_runtimeeffect_make_for_color_filter> colorFilter;
     Spy<&API::plix_runtimeeffect_make_for_blender> blender;
@@ -177,7 +177,7 @@ TEST_F(RuntimeEffect, AnEmptySourceIsRefusedBeforeTheNativeSide) {
 
 // ---- the buffer and the children array ----
 
-TEST_F(RuntimeEffect, ANewEffectHasAZeroedBufferAndUnsetChildren) {
+TEST_F(SkRuntimeEffect, ANewEffectHasAZeroedBufferAndUnsetChildren) {
     FakeProgram program({{"a", Type::Float4}, {"b", Type::Int2}},
                         {{"s", ChildType::Shader}, {"c", ChildType::ColorFilter}, {"b", ChildType::Blender}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
@@ -190,7 +190,7 @@ TEST_F(RuntimeEffect, ANewEffectHasAZeroedBufferAndUnsetChildren) {
     EXPECT_FALSE(effect->GetChildBlender(2));
 }
 
-TEST_F(RuntimeEffect, AProgramWithoutUniformsHasNoBufferAndTakesNoValue) {
+TEST_F(SkRuntimeEffect, AProgramWithoutUniformsHasNoBufferAndTakesNoValue) {
     FakeProgram program({}, {});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     EXPECT_EQ(effect->GetUniformData(), nullptr);
@@ -212,7 +212,7 @@ TEST_F(RuntimeEffect, AProgramWithoutUniformsHasNoBufferAndTakesNoValue) {
 
 // ---- setting uniforms ----
 
-TEST_F(RuntimeEffect, IntegersStayIntegersOnIntUniformsAndBecomeFloatsElsewhere) {
+TEST_F(SkRuntimeEffect, IntegersStayIntegersOnIntUniformsAndBecomeFloatsElsewhere) {
     FakeProgram program({{"i", Type::Int}, {"f", Type::Float}, {"i3", Type::Int3}, {"f4", Type::Float4},
                          {"fa", Type::Float, 3}, {"i2", Type::Int2}, {"f2", Type::Float2}},
                         {});
@@ -235,7 +235,7 @@ TEST_F(RuntimeEffect, IntegersStayIntegersOnIntUniformsAndBecomeFloatsElsewhere)
     EXPECT_EQ(At<TSkRuntimeEffectFloat2>(effect, 56).Values(), (std::array<float, 2>{10, 20}));
 }
 
-TEST_F(RuntimeEffect, FloatsAreNeverConverted) {
+TEST_F(SkRuntimeEffect, FloatsAreNeverConverted) {
     // A Single on an int uniform has the right size, so its bit pattern is stored.
     FakeProgram program({{"i", Type::Int}}, {});
     Ref<ISkRuntimeEffect> effect = program.Compile();
@@ -243,7 +243,7 @@ TEST_F(RuntimeEffect, FloatsAreNeverConverted) {
     EXPECT_EQ(At<uint32_t>(effect, 0), 0x3F800000u);
 }
 
-TEST_F(RuntimeEffect, AValueFitsExactlyWhenItsSizeIsTheUniformsSize) {
+TEST_F(SkRuntimeEffect, AValueFitsExactlyWhenItsSizeIsTheUniformsSize) {
     FakeProgram program({{"f2", Type::Float2}, {"f4", Type::Float4}, {"fa4", Type::Float, 4}, {"m2", Type::Float2x2},
                          {"m3", Type::Float3x3}, {"m4", Type::Float4x4}, {"c", Type::Float4}},
                         {});
@@ -289,7 +289,7 @@ TEST_F(RuntimeEffect, AValueFitsExactlyWhenItsSizeIsTheUniformsSize) {
     }
 }
 
-TEST_F(RuntimeEffect, ValuesLandAtTheirUniformsOffset) {
+TEST_F(SkRuntimeEffect, ValuesLandAtTheirUniformsOffset) {
     FakeProgram program({{"a", Type::Float}, {"m", Type::Float3x3}, {"b", Type::Float2}}, {});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     effect->SetUniform(2, TSkRuntimeEffectFloat2{7, 8});
@@ -299,7 +299,7 @@ TEST_F(RuntimeEffect, ValuesLandAtTheirUniformsOffset) {
     EXPECT_EQ(At<TSkRuntimeEffectFloat2>(effect, 40).Values(), (std::array<float, 2>{7, 8}));
 }
 
-TEST_F(RuntimeEffect, AnAbsentNameIsIndexMinusOneAndChangesNothing) {
+TEST_F(SkRuntimeEffect, AnAbsentNameIsIndexMinusOneAndChangesNothing) {
     FakeProgram program({{"iTime", Type::Float}, {"iFrame", Type::Int}, {"iMouse", Type::Float4}},
                         {{"iChannel0", ChildType::Shader}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
@@ -318,7 +318,7 @@ TEST_F(RuntimeEffect, AnAbsentNameIsIndexMinusOneAndChangesNothing) {
     EXPECT_TRUE(effect->ChildExists("iChannel0"));
 }
 
-TEST_F(RuntimeEffect, EveryByIndexOperationChecksItsIndex) {
+TEST_F(SkRuntimeEffect, EveryByIndexOperationChecksItsIndex) {
     FakeProgram program({{"a", Type::Float}, {"b", Type::Int}}, {{"s", ChildType::Shader}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     const struct {
@@ -348,7 +348,7 @@ TEST_F(RuntimeEffect, EveryByIndexOperationChecksItsIndex) {
     EXPECT_FALSE(effect->IsUniformTypeOrdinalByName("a"));
 }
 
-TEST_F(RuntimeEffect, WriteUniformStaysInsideTheBuffer) {
+TEST_F(SkRuntimeEffect, WriteUniformStaysInsideTheBuffer) {
     FakeProgram program({{"a", Type::Float4}}, {});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     const uint8_t bytes[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
@@ -370,7 +370,7 @@ TEST_F(RuntimeEffect, WriteUniformStaysInsideTheBuffer) {
 
 // ---- children ----
 
-TEST_F(RuntimeEffect, EachChildSlotTakesOnlyItsKind) {
+TEST_F(SkRuntimeEffect, EachChildSlotTakesOnlyItsKind) {
     FakeProgram program({}, {{"s", ChildType::Shader}, {"c", ChildType::ColorFilter}, {"b", ChildType::Blender}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     Ref<ISkShader> shader = Wrap<TSkShader>(0x5100);
@@ -402,7 +402,7 @@ TEST_F(RuntimeEffect, EachChildSlotTakesOnlyItsKind) {
     EXPECT_EQ(effect->GetChildTypeByName("b"), ChildType::Blender);
 }
 
-TEST_F(RuntimeEffect, MakesPassTheBufferAndTheChildrenWithUnsetOnesAsZero) {
+TEST_F(SkRuntimeEffect, MakesPassTheBufferAndTheChildrenWithUnsetOnesAsZero) {
     FakeProgram program({{"t", Type::Float}},
                         {{"a", ChildType::Shader}, {"b", ChildType::Shader}, {"c", ChildType::Shader}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
@@ -468,7 +468,7 @@ TEST_F(RuntimeEffect, MakesPassTheBufferAndTheChildrenWithUnsetOnesAsZero) {
     EXPECT_EQ(children, expected);
 }
 
-TEST_F(RuntimeEffect, MakeImageMarshalsTheImageInfoAndTheContext) {
+TEST_F(SkRuntimeEffect, MakeImageMarshalsTheImageInfoAndTheContext) {
     FakeProgram program({}, {{"feedback", ChildType::Shader}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     static plix_imageinfo info;
@@ -510,7 +510,7 @@ TEST_F(RuntimeEffect, MakeImageMarshalsTheImageInfoAndTheContext) {
     EXPECT_EQ(info.color_space, 0xC500u);
 }
 
-TEST_F(RuntimeEffect, ChildrenHoldOneNativeReferenceAndOutliveTheEffectsRelease) {
+TEST_F(SkRuntimeEffect, ChildrenHoldOneNativeReferenceAndOutliveTheEffectsRelease) {
     FakeProgram program({}, {{"s", ChildType::Shader}});
     Ref<ISkRuntimeEffect> effect = program.Compile();
     {
@@ -526,7 +526,7 @@ TEST_F(RuntimeEffect, ChildrenHoldOneNativeReferenceAndOutliveTheEffectsRelease)
               (std::vector<std::string>{FakeReleases::Name("unref", EffectHandle), FakeReleases::Name("unref", 0x5100)}));
 }
 
-TEST_F(RuntimeEffect, AWrapperThatCannotBeBuiltGivesBackTheNativeReference) {
+TEST_F(SkRuntimeEffect, AWrapperThatCannotBeBuiltGivesBackTheNativeReference) {
     Spy<&API::plix_runtimeeffect_get_child_count> childCount(
         [](plix_handle) -> int32_t { throw ESkException("plix_runtimeeffect_get_child_count is not exported"); });
     Spy<&API::plix_runtimeeffect_make_for_shader> make([](const char*, plix_handle) { return EffectHandle; });

@@ -43,12 +43,12 @@ struct Gradient {
     }
 };
 
-class Shaders : public ::testing::Test {
+class SkShaders : public ::testing::Test {
 protected:
     FakeReleases releases;
     static inline Gradient g;
 
-    Shaders() { g = Gradient(); }
+    SkShaders() { g = Gradient(); }
 
     Spy<&API::plix_shader_make_gradient_linear> linear{
         [](const plix_point* p, const uint32_t* c, const float* pos, int32_t n, int32_t t, const plix_matrix* m) {
@@ -154,7 +154,7 @@ protected:
         }};
 };
 
-TEST_F(Shaders, ALinearGradientPassesItsPointsColorsAndNilPositions) {
+TEST_F(SkShaders, ALinearGradientPassesItsPointsColorsAndNilPositions) {
     const std::vector<TAlphaColor> colors{Red, Blue};
     Ref<ISkShader> shader = TSkShader::MakeGradientLinear(TPointF(1, 2), TPointF(3, 4), colors);
     ASSERT_TRUE(shader);
@@ -176,7 +176,7 @@ TEST_F(Shaders, ALinearGradientPassesItsPointsColorsAndNilPositions) {
     EXPECT_EQ(g.matrix.trans_y, 6);
 }
 
-TEST_F(Shaders, GradientColorArraysFollowOneRule) {
+TEST_F(SkShaders, GradientColorArraysFollowOneRule) {
     const std::vector<TAlphaColor> colors{Red, Blue}, none;
     const std::vector<TAlphaColorF> colorsF{{1, 0, 0, 1}, {0, 0, 1, 1}}, noneF;
     const std::vector<float> three{0, 0.5f, 1}, two{0, 1};
@@ -213,7 +213,7 @@ TEST_F(Shaders, GradientColorArraysFollowOneRule) {
     EXPECT_EQ(g.count, 2);
 }
 
-TEST_F(Shaders, TwoColorFormsBuildTheArrayWithoutPositions) {
+TEST_F(SkShaders, TwoColorFormsBuildTheArrayWithoutPositions) {
     const Ref<ISkColorSpace> cs = Wrap<TSkColorSpace>(0xC5);
     const TAlphaColorF green{0, 1, 0, 1}, white{1, 1, 1, 1};
     const struct {
@@ -248,7 +248,7 @@ TEST_F(Shaders, TwoColorFormsBuildTheArrayWithoutPositions) {
     }
 }
 
-TEST_F(Shaders, SweepPassesItsCenterByValueAndItsAngles) {
+TEST_F(SkShaders, SweepPassesItsCenterByValueAndItsAngles) {
     TSkShader::MakeGradientSweep(TPointF(7, 8), Red, Blue);
     EXPECT_EQ(g.points[0].x, 7);
     EXPECT_EQ(g.points[0].y, 8);
@@ -262,7 +262,7 @@ TEST_F(Shaders, SweepPassesItsCenterByValueAndItsAngles) {
     EXPECT_EQ(g.matrix.scale_y, 3);
 }
 
-TEST_F(Shaders, BlendsAndDerivationsNeedTheirShadersAndFilters) {
+TEST_F(SkShaders, BlendsAndDerivationsNeedTheirShadersAndFilters) {
     Spy<&API::plix_shader_make_blend> blend([](int32_t mode, plix_handle dest, plix_handle src) {
         EXPECT_EQ(mode, 24);
         EXPECT_EQ(dest, 0x5Du);
@@ -296,7 +296,7 @@ TEST_F(Shaders, BlendsAndDerivationsNeedTheirShadersAndFilters) {
     EXPECT_EQ(local.trans_y, 4);
 }
 
-TEST_F(Shaders, ImageAndPictureShadersForwardToTheirObject) {
+TEST_F(SkShaders, ImageAndPictureShadersForwardToTheirObject) {
     static plix_handle image, picture;
     static const plix_rect* tileRect;
     static int32_t filterMode;
@@ -326,7 +326,7 @@ TEST_F(Shaders, ImageAndPictureShadersForwardToTheirObject) {
     EXPECT_EQ(tileRect, nullptr);
 }
 
-TEST_F(Shaders, SolidColorsAndNoise) {
+TEST_F(SkShaders, SolidColorsAndNoise) {
     static plix_color4f color;
     static plix_handle colorSpace;
     Spy<&API::plix_shader_make_color2>
@@ -355,7 +355,7 @@ TEST_F(Shaders, SolidColorsAndNoise) {
 
 // ---- colour filters, blenders, colour spaces ----
 
-TEST(ColorFilters, FactoriesCheckAndMarshal) {
+TEST(SkColorFilters, FactoriesCheckAndMarshal) {
     FakeReleases releases;
     Spy<&API::plix_colorfilter_make_compose> compose([](plix_handle outer, plix_handle inner) {
         EXPECT_EQ(outer, 0xC1u);
@@ -403,7 +403,7 @@ TEST(ColorFilters, FactoriesCheckAndMarshal) {
     EXPECT_EQ(invert, 2);
 }
 
-TEST(Blenders, ModeAndArithmetic) {
+TEST(SkBlenders, ModeAndArithmetic) {
     FakeReleases releases;
     Spy<&API::plix_blender_make_mode> mode([](int32_t m) { return m == 28 ? plix_handle{0xB1} : plix_handle{0}; });
     Spy<&API::plix_blender_make_arithmetic> arithmetic([](float k1, float, float, float k4, bool enforce) {
@@ -417,7 +417,7 @@ TEST(Blenders, ModeAndArithmetic) {
     EXPECT_EQ(TSkBlender::MakeArithmetic(0.5f, 0, 0, 0.125f, true)->GetHandle(), 0xB2u);
 }
 
-TEST(ColorSpaces, CountWithTheirOwnPair) {
+TEST(SkColorSpaces, CountWithTheirOwnPair) {
     FakeReleases releases;
     {
         Ref<ISkColorSpace> a = Wrap<TSkColorSpace>(0xC5);
@@ -432,7 +432,7 @@ TEST(ColorSpaces, CountWithTheirOwnPair) {
     EXPECT_TRUE(space->IsEqual(space));
 }
 
-TEST(ColorSpaces, RgbSpacesAndProfiles) {
+TEST(SkColorSpaces, RgbSpacesAndProfiles) {
     FakeReleases releases;
     static plix_colorspace_transfer_fn fn;
     static plix_colorspace_xyz xyz;
