@@ -251,16 +251,11 @@ void Canvas::drawPoints(PointMode mode, size_t count, const Point pts[], const P
     if (!target(&t)) return;
     Paint paint = paint0;
     paint.style = PaintStyle::Stroke;
-    if (mode == PointMode::Polygon) {
-        if (count < 2) return;
-        Path p;
-        p.moveTo(pts[0]);
-        for (size_t i = 1; i < count; ++i) p.lineTo(pts[i]);
-        plix::drawPath(t.dt, p, t.ctm, paint);
-        return;
-    }
-    if (mode == PointMode::Lines) {
-        for (size_t i = 0; i + 1 < count; i += 2) {
+    // Lines take the points in pairs; a polygon joins each point to the next. Either way each
+    // segment is stroked on its own, with the paint's caps and no joins.
+    if (mode != PointMode::Points) {
+        const size_t step = mode == PointMode::Lines ? 2 : 1;
+        for (size_t i = 0; i + 1 < count; i += step) {
             Path p;
             p.moveTo(pts[i]);
             p.lineTo(pts[i + 1]);
