@@ -929,13 +929,42 @@ Statement* Checker::returnStatement(const AstNode& n) {
 // ---------------------------------------------------------------------------------------------
 // Conversions
 
+// Literals, and arithmetic and ternaries made only of them, keep the freedom of a literal:
+// "(c ? 7 : 9) / 2" is computed in ints and may then become a float.
+static bool isLiteralTyped(const Expression& e) {
+    switch (e.kind()) {
+        case IRKind::Literal:
+            return true;
+        case IRKind::Ternary:
+            return isLiteralTyped(e.as<TernaryExpression>().ifTrue()) &&
+                   isLiteralTyped(e.as<TernaryExpression>().ifFalse());
+        case IRKind::Prefix:
+            return e.as<PrefixExpression>().op() == Operator::Minus &&
+                   isLiteralTyped(e.as<PrefixExpression>().operand());
+        case IRKind::Binary: {
+            const auto& b = e.as<BinaryExpression>();
+            switch (b.op()) {
+                case Operator::Comma:
+                    return isLiteralTyped(b.right());
+                case Operator::Plus: case Operator::Minus: case Operator::Star:
+                case Operator::Slash:
+                    return isLiteralTyped(b.left()) && isLiteralTyped(b.right());
+                default:
+                    return false;
+            }
+        }
+        default:
+            return false;
+    }
+}
+
 int Checker::coercionCost(const Expression& e, const Type& t) const {
     const Type& from = e.type();
     // A literal fits every number type it can represent equally well, its own included, so
     // among overloads that differ only there the first declared wins (pick(1) calls
     // pick(float) when that comes before pick(int)).
-    if (e.is<Literal>() && from.isScalar() && from.isNumber() && t.isScalar() && t.isNumber() &&
-        (from.isInt() || t.isFloat())) {
+    if (from.isScalar() && from.isNumber() && t.isScalar() && t.isNumber() &&
+        (from.isInt() || t.isFloat()) && isLiteralTyped(e)) {
         return 1;
     }
     if (&from == &t) return 0;

@@ -117,7 +117,7 @@ inline bool anyLane(I mask) {
 
 // sin or cos: x reduced by multiples of pi/2 (in three float parts, exact while the multiple
 // has at most 16 bits; beyond that, lane by lane in double precision), then a polynomial on
-// [-pi/4, pi/4]. Beyond 1e15 the result is 0.
+// [-pi/4, pi/4]. Beyond 1e15 the result is 0, for infinities NaN.
 template <class F, class I>
 inline F vsin_cos(F x, bool cosine) {
     constexpr float kTwoOverPi = 0.636619772367581343f;
@@ -135,7 +135,7 @@ inline F vsin_cos(F x, bool cosine) {
                 r[i] = x[i];
                 quadrant[i] = 0;
             } else if (d > 1e15 || d < -1e15) {
-                r[i] = 0;
+                r[i] = (d > 1e300 || d < -1e300) ? __builtin_nanf("") : 0.0f;  // inf: NaN
                 quadrant[i] = 0;
             } else {
                 double k = __builtin_floor(d * 0.63661977236758134308 + 0.5);
