@@ -103,9 +103,11 @@ private:
     Spy<&Skia::API::plix_colorspaceiccprofile_destroy> fProfile{OnDestroy};
     Spy<&Skia::API::plix_font_destroy> fFont{OnDestroy};
     Spy<&Skia::API::plix_paint_destroy> fPaint{OnDestroy};
+    Spy<&Skia::API::plix_opbuilder_destroy> fOpBuilder{OnDestroy};
     Spy<&Skia::API::plix_path_destroy> fPath{OnDestroy};
     Spy<&Skia::API::plix_pathbuilder_destroy> fPathBuilder{OnDestroy};
     Spy<&Skia::API::plix_pathiterator_destroy> fPathIterator{OnDestroy};
+    Spy<&Skia::API::plix_pathmeasure_destroy> fPathMeasure{OnDestroy};
     Spy<&Skia::API::plix_pixmap_destroy> fPixmap{OnDestroy};
     Spy<&Skia::API::plix_region_destroy> fRegion{OnDestroy};
     Spy<&Skia::API::plix_rrect_destroy> fRoundRect{OnDestroy};

@@ -6,8 +6,10 @@
 
 #include "Raised.h"
 #include "Spy.h"
+#include "Skia/OpBuilder.h"
 #include "Skia/Path.h"
 #include "Skia/PathBuilder.h"
+#include "Skia/PathMeasure.h"
 #include "Skia/RoundRect.h"
 
 using namespace Skia;
@@ -227,6 +229,60 @@ TEST_F(SkPaths, BuilderShapesNeedTheirObjects) {
     builder->ArcTo(TPointF(2, 2), 0, TSkPathArcSize::Large, TSkPathDirection::CCW, TPointF(9, 0));
     EXPECT_EQ(largeArc, 1);
     EXPECT_EQ(sweep, 1);
+}
+
+TEST_F(SkPaths, OpBuildersCombineAddedPaths) {
+    Spy<&API::plix_opbuilder_create> create([] { return plix_handle{0x0B}; });
+    static std::vector<std::pair<plix_handle, int32_t>> added;
+    Spy<&API::plix_opbuilder_add>
+        add([](plix_handle self, plix_handle path, int32_t op) {
+            EXPECT_EQ(self, 0x0Bu);
+            added.emplace_back(path, op);
+        });
+    Spy<&API::plix_opbuilder_detach> detach([](plix_handle) { return plix_handle{0}; });
+    {
+        Ref<ISkOpBuilder> builder = TSkOpBuilder::Create();
+        EXPECT_EQ(Raised<ESkArgumentException>([&] { builder->Add(nullptr, TSkPathOp::Union); }),
+                  "Parameter APath cannot be nil");
+        builder->Add(Wrap<TSkPath>(0x7A01), TSkPathOp::Union);
+        builder->Add(Wrap<TSkPath>(0x7A02), TSkPathOp::Xor);
+        EXPECT_FALSE(builder->Detach());  // the operations failed
+    }
+    EXPECT_EQ(added, (std::vector<std::pair<plix_handle, int32_t>>{{0x7A01, 2}, {0x7A02, 3}}));
+    EXPECT_EQ(FakeReleases::Destroys(0x0B), 1);
+}
+
+TEST_F(SkPaths, AMeasureHoldsItsPathAndMarshalsItsQuestions) {
+    Spy<&API::plix_pathmeasure_create> create([](plix_handle path, bool forceClosed, float resScale) {
+        EXPECT_EQ(path, PathHandle);
+        EXPECT_FALSE(forceClosed);
+        EXPECT_EQ(resScale, 1.0f);
+        return plix_handle{0x3E};
+    });
+    static uint32_t flags;
+    Spy<&API::plix_pathmeasure_get_matrix>
+        getMatrix([](plix_handle, float distance, plix_matrix* m, uint32_t f) {
+            flags = f;
+            *m = {1, 0, distance, 0, 1, 0, 0, 0, 1};
+            return true;
+        });
+    Spy<&API::plix_pathmeasure_get_segment> segment;
+    EXPECT_EQ(Raised<ESkArgumentException>([] { TSkPathMeasure::Create(nullptr); }), "Parameter APath cannot be nil");
+    {
+        Ref<ISkPathMeasure> measure = TSkPathMeasure::Create(Wrap<TSkPath>(PathHandle));
+        EXPECT_EQ(FakeReleases::Destroys(PathHandle), 0);  // held by the measure
+        Ui::TMatrix m;
+        EXPECT_TRUE(measure->GetMatrix(7, m));
+        EXPECT_EQ(flags, 3u);
+        EXPECT_EQ(m.m31, 7);  // the engine's translation, in the framework's place
+        measure->GetMatrix(7, m, {TSkPathMeasureMatrixFlag::GetTangent});
+        EXPECT_EQ(flags, 2u);
+        EXPECT_EQ(Raised<ESkArgumentException>([&] { measure->GetSegment(0, 1, nullptr, true); }),
+                  "Parameter ADest cannot be nil");
+        EXPECT_EQ(decltype(segment)::Calls(), 0);
+    }
+    EXPECT_EQ(FakeReleases::log, (std::vector<std::string>{FakeReleases::Name("destroy", 0x3E),
+                                                           FakeReleases::Name("destroy", PathHandle)}));
 }
 
 // ---- round rects ----
