@@ -152,12 +152,39 @@ TEST(CapiPixmap, InfoColoursAndAddresses) {
     plix_pixmap_destroy(pm);
     plix_colorspace_unref(cs);
 
-    const plix_imageinfo small = info(4, 1);
-    EXPECT_EQ(plix_pixmap_create(&small, px.data(), 8), 0u);  // row bytes below the minimum
-    EXPECT_EQ(plix_pixmap_create(nullptr, px.data(), 8), 0u);
-    EXPECT_EQ(plix_pixmap_create(&small, nullptr, 16), 0u);
     EXPECT_EQ(plix_pixmap_get_width(0), 0);
     plix_pixmap_destroy(0);
+}
+
+TEST(CapiPixmap, UnusableDescriptionsMakePixmapsThatRefuseEverything) {
+    // The object layer wraps whatever plix_pixmap_create returns, so a bad description still
+    // gives an object; everything that would touch its pixels then fails.
+    std::vector<uint8_t> px(64, 0);
+    const plix_imageinfo small = info(4, 1), bad = info(4, 1, 77), none = info(0, 0);
+    const struct {
+        const plix_imageinfo* ii;
+        void* pixels;
+        size_t rowBytes;
+    } cases[] = {{&small, px.data(), 8}, {&small, nullptr, 16}, {&bad, px.data(), 16}, {&none, px.data(), 0},
+                 {nullptr, px.data(), 16}};
+    const plix_imageinfo okInfo = info(2, 2);
+    plix_handle ok = plix_pixmap_create(&okInfo, px.data(), 8);
+    for (const auto& c : cases) {
+        plix_handle pm = plix_pixmap_create(c.ii, c.pixels, c.rowBytes);
+        ASSERT_NE(pm, 0u);
+        EXPECT_EQ(plix_pixmap_get_pixel_addr(pm, 0, 0), nullptr);
+        EXPECT_FALSE(plix_pixmap_erase(pm, 0xffffffff, nullptr));
+        EXPECT_FALSE(plix_pixmap_read_pixels(ok, pm, 0, 0));
+        EXPECT_FALSE(plix_pixmap_read_pixels(pm, ok, 0, 0));
+        EXPECT_FALSE(plix_pixmap_scale_pixels(pm, ok, nullptr));
+        EXPECT_EQ(plix_pixmap_get_color(pm, 0, 0), 0u);
+        EXPECT_EQ(plix_surface_make_raster_direct(pm, nullptr, nullptr, nullptr), 0u);
+        EXPECT_EQ(plix_image_make_raster_copy(pm), 0u);
+        EXPECT_EQ(plix_image_make_from_raster(pm, nullptr, nullptr), 0u);
+        plix_pixmap_destroy(pm);
+    }
+    EXPECT_EQ(px, std::vector<uint8_t>(64, 0));
+    plix_pixmap_destroy(ok);
 }
 
 TEST(CapiImage, FromRasterAndCopies) {

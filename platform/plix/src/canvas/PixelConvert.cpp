@@ -28,10 +28,7 @@ void unpremul(Channels& c, int n) {
     }
 }
 
-bool usable(const Pixmap& p) {
-    return p.valid() && isValidColorType(int32_t(p.colorType())) && p.colorType() != ColorType::Unknown &&
-           isValidAlphaType(int32_t(p.alphaType())) && loadFn(p.colorType()) && storeFn(p.colorType());
-}
+bool usable(const Pixmap& p) { return soundPixmap(p) && loadFn(p.colorType()) && storeFn(p.colorType()); }
 
 // The steps that take src's values to dst's, decided once per conversion.
 struct Converter {
@@ -127,6 +124,11 @@ Taps makeTaps(int srcLen, int dstLen, const SamplingOptions& s) {
 }
 
 }  // namespace
+
+bool soundPixmap(const Pixmap& p) {
+    return p.addr() && p.info().isValid() && p.info().validRowBytes(p.rowBytes()) &&
+           p.info().computeByteSize(p.rowBytes()) != SIZE_MAX;
+}
 
 bool convertPixels(const Pixmap& dst, const Pixmap& src) {
     if (!usable(dst) || !usable(src)) return false;

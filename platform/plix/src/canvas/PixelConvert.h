@@ -8,6 +8,10 @@
 
 namespace plix {
 
+// True when the pixmap describes pixels that can be read and written: a valid info, an address,
+// row bytes at least the minimum and aligned, and a size that fits in memory.
+bool soundPixmap(const Pixmap& p);
+
 // Copies src into dst (same width and height), converting. False when either is not a valid
 // pixmap, the sizes differ, or a colour type is Unknown.
 bool convertPixels(const Pixmap& dst, const Pixmap& src);

@@ -15,7 +15,7 @@ Pixmap* pm(plix_handle h) { return from<Pixmap>(h); }
 
 // The pixel at (x, y) as unpremultiplied floats, its colour space ignored; false outside.
 bool readOne(const Pixmap& p, int x, int y, float out[4]) {
-    if (!p.valid() || x < 0 || y < 0 || x >= p.width() || y >= p.height()) return false;
+    if (!soundPixmap(p) || x < 0 || y < 0 || x >= p.width() || y >= p.height()) return false;
     Pixmap src;
     if (!p.extractSubset(&src, x, y, x + 1, y + 1)) return false;
     src.setColorSpace(nullptr);
@@ -26,13 +26,16 @@ uint8_t toByte(float v) { return uint8_t(std::lround(std::clamp(v, 0.0f, 1.0f) *
 
 }  // namespace
 
+// Any description makes a pixmap, as the object layer wraps the result without a check; one
+// that does not describe usable pixels (bad info, row bytes below the minimum, no address) is
+// refused by every operation that would read or write them.
 plix_handle plix_pixmap_create(const plix_imageinfo* image_info, const void* pixels, size_t row_bytes) {
     return guard<plix_handle>(0, [&]() -> plix_handle {
         ImageInfo info;
-        if (!toImageInfo(image_info, &info)) return 0;
-        auto p = std::make_unique<Pixmap>();
-        if (!p->reset(std::move(info), const_cast<void*>(pixels), row_bytes)) return 0;
-        return to(p.release());
+        if (image_info && !toImageInfo(image_info, &info))  // unknown ordinals: an Unknown pixmap
+            info = ImageInfo::Make(image_info->width, image_info->height, ColorType::Unknown, AlphaType::Unknown,
+                                   refColorSpace(image_info->color_space));
+        return to(new Pixmap(std::move(info), const_cast<void*>(pixels), row_bytes));
     });
 }
 
@@ -62,7 +65,9 @@ bool plix_pixmap_extract_subset(plix_handle self, plix_handle dest, const plix_i
     if (!self || !dest || !area) return false;
     return guard(false, [&] {
         Pixmap out;
-        if (!pm(self)->extractSubset(&out, area->left, area->top, area->right, area->bottom)) return false;
+        if (!soundPixmap(*pm(self)) ||
+            !pm(self)->extractSubset(&out, area->left, area->top, area->right, area->bottom))
+            return false;
         *pm(dest) = out;
         return true;
     });
@@ -106,7 +111,7 @@ void plix_pixmap_get_image_info(plix_handle self, plix_imageinfo* result) {
 void* plix_pixmap_get_pixel_addr(plix_handle self, int32_t x, int32_t y) {
     if (!self) return nullptr;
     const Pixmap& p = *pm(self);
-    if (!p.valid() || x < 0 || y < 0 || x >= p.width() || y >= p.height()) return nullptr;
+    if (!soundPixmap(p) || x < 0 || y < 0 || x >= p.width() || y >= p.height()) return nullptr;
     return p.addr(x, y);
 }
 
