@@ -74,6 +74,26 @@ TEST(FastStages, EveryInstructionSetMatchesTheReference) {
         {Op::scale_coverage, nullptr}, {Op::lerp_coverage, nullptr}, {Op::dither, &rate},
         {Op::transfer_fn, &srgb}, {Op::gamut, &gamut}, {Op::swap_src_dst, nullptr},
     };
+    // Shading stages: t from coordinates, tiling, stops, colour filters, the arithmetic blend.
+    const ConicalCtx focal{40, 10, -35}, wide{20, 5, 80};
+    const float ts[3] = {0, 0.4f, 1};
+    const float f[4][4] = {{0, 1, -2, 0}, {0, -1, 0.5f, 0}, {0, 2, 1, 0}, {0, 0, 0, 0}};
+    const float b[4][4] = {{0.1f, 0, 1.5f, 1}, {0.7f, 1, 0.3f, 0}, {0, 0, 0.2f, 0.5f}, {1, 1, 0.5f, 0.25f}};
+    const GradientCtx grad{3, ts, {f[0], f[1], f[2], f[3]}, {b[0], b[1], b[2], b[3]}};
+    const float sb[2] = {0.01f, 0.3f};
+    const float m45[20] = {0.5f, 0.2f, 0, 0.1f, 0.05f, 0, 1, 0, 0, 0, 0.3f, 0.3f, 0.3f, 0, 0, 0, 0, 0, 0.8f, 0.1f};
+    uint8_t tableBytes[1024];
+    for (int i = 0; i < 1024; ++i) tableBytes[i] = uint8_t(i * 7 + 3);
+    float overdrawColors[24];
+    for (int i = 0; i < 24; ++i) overdrawColors[i] = float(i % 5) / 4;
+    const ArithmeticCtx arith{{0.5f, 0.25f, 0.75f, -0.1f}, true};
+    for (Case c : std::initializer_list<Case>{
+             {Op::xy_to_linear, nullptr}, {Op::xy_to_radius, nullptr}, {Op::xy_to_unit_angle, nullptr},
+             {Op::xy_to_2pt_conical, &focal}, {Op::xy_to_2pt_conical, &wide}, {Op::t_scale_bias, sb},
+             {Op::tile_t_clamp, nullptr}, {Op::tile_t_repeat, nullptr}, {Op::tile_t_mirror, nullptr},
+             {Op::tile_t_decal, nullptr}, {Op::gradient, &grad}, {Op::mask_y, nullptr}, {Op::matrix_4x5, m45},
+             {Op::table, tableBytes}, {Op::overdraw, overdrawColors}, {Op::arithmetic, &arith}})
+        cases.push_back(c);
     for (int m = 0; m < kBlendModeCount; ++m) cases.push_back({blendOp(BlendMode(m)), nullptr});
     std::mt19937 rng(77);
     for (Isa isa : supportedIsas()) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/ColorSpace.h"
+#include "raster/ShadingScalar.h"
 
 namespace plix {
 
@@ -298,6 +299,115 @@ void Pipeline::runReference(Batch& bt) const {
                 case Op::callback: {
                     const CallbackCtx* cb = static_cast<const CallbackCtx*>(ctx);
                     cb->fn(cb->self, 1, &p.x, &p.y, &p.r, &p.g, &p.b, &p.a);
+                    break;
+                }
+                case Op::load_rgba: case Op::load_bgra: {
+                    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+                    m->load(m->addr(px, py), 1, &p.r, &p.g, &p.b, &p.a);
+                    break;
+                }
+                case Op::load_dst_rgba: case Op::load_dst_bgra: {
+                    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+                    m->load(m->addr(px, py), 1, &p.dr, &p.dg, &p.db, &p.da);
+                    break;
+                }
+                case Op::store_rgba: case Op::store_bgra: {
+                    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+                    m->store(m->addr(px, py), 1, &p.r, &p.g, &p.b, &p.a);
+                    break;
+                }
+                case Op::xy_to_linear: p.y = 1; break;
+                case Op::xy_to_radius: p.x = std::sqrt(p.x * p.x + p.y * p.y), p.y = 1; break;
+                case Op::xy_to_unit_angle: p.x = unitAngle(p.y, p.x), p.y = 1; break;
+                case Op::xy_to_2pt_conical: {
+                    const ConicalCtx& k = *static_cast<const ConicalCtx*>(ctx);
+                    const double a = double(k.cx) * k.cx - double(k.dr) * k.dr;
+                    const double b = double(p.x) * k.cx + double(k.r0) * k.dr;
+                    const double c = double(p.x) * p.x + double(p.y) * p.y - double(k.r0) * k.r0;
+                    double best = NAN;
+                    auto consider = [&](double t) {
+                        if (k.r0 + t * k.dr >= 0 && !(t <= best)) best = t;
+                    };
+                    if (std::fabs(a) < 1e-6 * std::max(1.0, double(k.cx) * k.cx)) {
+                        if (b != 0) consider(c / (2 * b));
+                    } else if (b * b - a * c >= 0) {
+                        const double root = std::sqrt(b * b - a * c);
+                        consider((b + root) / a);
+                        consider((b - root) / a);
+                    }
+                    p.y = best == best ? 1.0f : 0.0f;
+                    p.x = best == best ? float(best) : 0.0f;
+                    break;
+                }
+                case Op::t_scale_bias: {
+                    const float* sb = static_cast<const float*>(ctx);
+                    p.x = p.x * sb[0] + sb[1];
+                    break;
+                }
+                case Op::tile_t_clamp: p.x = clamp01(p.x); break;
+                case Op::tile_t_repeat: p.x = p.x - std::floor(p.x); break;
+                case Op::tile_t_mirror: {
+                    const float u = p.x - 1, m = u - 2 * std::floor(u * 0.5f);  // in [0, 2)
+                    p.x = std::fabs(m - 1);
+                    break;
+                }
+                case Op::tile_t_decal: p.y = p.x >= 0 && p.x <= 1 ? p.y : 0; break;
+                case Op::gradient: {
+                    const GradientCtx& gc = *static_cast<const GradientCtx*>(ctx);
+                    int k = 0;
+                    while (k < gc.stops && p.x >= gc.ts[k]) ++k;
+                    float* out[4] = {&p.r, &p.g, &p.b, &p.a};
+                    for (int ch = 0; ch < 4; ++ch) *out[ch] = gc.f[ch][k] * p.x + gc.b[ch][k];
+                    break;
+                }
+                case Op::mask_y:
+                    if (!(p.y > 0)) p.r = p.g = p.b = p.a = 0;
+                    break;
+                case Op::image_sample: {
+                    float c[4];
+                    sampleImage(*static_cast<const ImageCtx*>(ctx), p.x, p.y, c);
+                    p.r = c[0], p.g = c[1], p.b = c[2], p.a = c[3];
+                    break;
+                }
+                case Op::perlin_noise: {
+                    float c[4];
+                    perlinNoiseAt(*static_cast<const PerlinCtx*>(ctx), p.x, p.y, c);
+                    p.r = c[0], p.g = c[1], p.b = c[2], p.a = c[3];
+                    break;
+                }
+                case Op::matrix_4x5: {
+                    const float* m = static_cast<const float*>(ctx);
+                    const float in[4] = {p.r, p.g, p.b, p.a};
+                    float o[4];
+                    for (int row = 0; row < 4; ++row)
+                        o[row] = m[5 * row] * in[0] + m[5 * row + 1] * in[1] + m[5 * row + 2] * in[2] +
+                                 m[5 * row + 3] * in[3] + m[5 * row + 4];
+                    p.r = o[0], p.g = o[1], p.b = o[2], p.a = o[3];
+                    break;
+                }
+                case Op::rgb_to_hsl: rgbToHsl(p.r, p.g, p.b); break;
+                case Op::hsl_to_rgb: hslToRgb(p.r, p.g, p.b); break;
+                case Op::table: {
+                    const uint8_t* t = static_cast<const uint8_t*>(ctx);
+                    float* ch[4] = {&p.r, &p.g, &p.b, &p.a};
+                    for (int k = 0; k < 4; ++k) *ch[k] = t[256 * k + int(clamp01(*ch[k]) * 255 + 0.5f)] / 255.0f;
+                    break;
+                }
+                case Op::overdraw: {
+                    const float* colors = static_cast<const float*>(ctx);
+                    const float n = p.a * 255;
+                    const int k = n < 0.5f ? 0 : n < 1.5f ? 1 : n < 2.5f ? 2 : n < 3.5f ? 3 : n < 4.5f ? 4 : 5;
+                    p.r = colors[4 * k], p.g = colors[4 * k + 1], p.b = colors[4 * k + 2], p.a = colors[4 * k + 3];
+                    break;
+                }
+                case Op::high_contrast: highContrast(*static_cast<const HighContrastCtx*>(ctx), p.r, p.g, p.b); break;
+                case Op::arithmetic: {
+                    const ArithmeticCtx& k = *static_cast<const ArithmeticCtx*>(ctx);
+                    float* s[4] = {&p.r, &p.g, &p.b, &p.a};
+                    const float d[4] = {p.dr, p.dg, p.db, p.da};
+                    for (int i2 = 0; i2 < 4; ++i2)
+                        *s[i2] = clamp01(k.k[0] * *s[i2] * d[i2] + k.k[1] * *s[i2] + k.k[2] * d[i2] + k.k[3]);
+                    if (k.enforcePremul) p.r = std::min(p.r, p.a), p.g = std::min(p.g, p.a), p.b = std::min(p.b, p.a);
                     break;
                 }
                 default: break;

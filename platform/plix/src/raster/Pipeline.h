@@ -20,6 +20,7 @@
 
 #include "core/BlendMode.h"
 #include "raster/PixelFormats.h"
+#include "raster/StageContexts.h"
 
 namespace plix {
 
@@ -61,7 +62,29 @@ struct alignas(32) Batch {
     X(save_src)           /* ctx SavedColor*: keeps r..a and x, y */                            \
     X(restore_xy)         /* ctx SavedColor*: x, y back */                                      \
     X(saved_to_dst)       /* ctx SavedColor*: dr..da = the kept r..a */                         \
-    X(callback)           /* ctx CallbackCtx: an outside program fills r..a from x, y */
+    X(callback)           /* ctx CallbackCtx: an outside program fills r..a from x, y */      \
+    X(load_rgba) X(load_dst_rgba) X(store_rgba) /* ctx MemoryCtx: 8888 in R, G, B, A order */    \
+    X(load_bgra) X(load_dst_bgra) X(store_bgra) /* ctx MemoryCtx: 8888 in B, G, R, A order */    \
+    /* Gradients: x becomes the gradient's t, y a mask (1 drawn, 0 transparent). */            \
+    X(xy_to_linear)       /* t = x, y = 1 */                                                    \
+    X(xy_to_radius)       /* t = |(x, y)|, y = 1 */                                             \
+    X(xy_to_unit_angle)   /* t = angle of (x, y) from +x towards +y, in turns [0, 1); y = 1 */  \
+    X(xy_to_2pt_conical)  /* ctx ConicalCtx: t of the largest circle through (x, y); y = 0   \
+                             where there is none */                                             \
+    X(t_scale_bias)       /* ctx float[2]: t = t * s + b */                                     \
+    X(tile_t_clamp) X(tile_t_repeat) X(tile_t_mirror)                                           \
+    X(tile_t_decal)       /* y = 0 where t is outside [0, 1] */                                 \
+    X(gradient)           /* ctx GradientCtx: r..a (unpremultiplied) from t */                  \
+    X(mask_y)             /* r..a *= y (0 or 1) */                                              \
+    X(image_sample)       /* ctx ImageCtx: r..a (premultiplied) of an image at x, y */          \
+    X(perlin_noise)       /* ctx PerlinCtx: r..a (unpremultiplied) noise at x, y */             \
+    /* Colour filters and blenders */                                                          \
+    X(matrix_4x5)         /* ctx float[20]: r..a through rows of 4 multipliers and a bias */   \
+    X(rgb_to_hsl) X(hsl_to_rgb) /* unpremultiplied r, g, b <-> hue (turns), saturation, light */\
+    X(table)              /* ctx uint8_t[4][256]: each channel (r, g, b, a) through its table */\
+    X(overdraw)           /* ctx float[6][4]: r..a = the colour of the count a * 255 (max 5) */  \
+    X(high_contrast)      /* ctx HighContrastCtx: on unpremultiplied linear r, g, b */          \
+    X(arithmetic)         /* ctx ArithmeticCtx: k1 s d + k2 s + k3 d + k4, clamped */
 
 #define PLIX_STAGES(X) PLIX_STAGES_BASE(X) PLIX_BLEND_MODES(PLIX_STAGE_BLEND)
 

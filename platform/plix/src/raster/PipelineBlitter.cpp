@@ -90,8 +90,11 @@ bool PipelineBlitter::init(const Pixmap& dst, const Paint& paint, const Matrix& 
         if (isNormalized(ct)) p.append(Op::clamp_a);
         MemoryCtx* mem = p.make(MemoryCtx{dst.addr(), dst.rowBytes(), dst.info().bytesPerPixel(), load, store});
         const bool needsDst = coverage || !isMode || !(mode == BlendMode::Src || srcOverOpaque);
+        // 32-bit RGBA and BGRA pixels move through their own vector stages.
+        const Op loadDst = ct == ColorType::RGBA8888 ? Op::load_dst_rgba : ct == ColorType::BGRA8888 ? Op::load_dst_bgra : Op::load_dst;
+        const Op storeOp = ct == ColorType::RGBA8888 ? Op::store_rgba : ct == ColorType::BGRA8888 ? Op::store_bgra : Op::store;
         if (needsDst) {
-            p.append(Op::load_dst, mem);
+            p.append(loadDst, mem);
             if (dst.alphaType() == AlphaType::Unpremul) p.append(Op::premul_dst);
         }
         if (isMode) {
@@ -103,7 +106,7 @@ bool PipelineBlitter::init(const Pixmap& dst, const Paint& paint, const Matrix& 
             if (coverage) p.append(Op::lerp_coverage);
         }
         if (dst.alphaType() == AlphaType::Unpremul) p.append(Op::unpremul);
-        p.append(Op::store, mem);
+        p.append(storeOp, mem);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "core/ColorSpace.h"
 #include "raster/Pipeline.h"
+#include "raster/ShadingScalar.h"
 #include "raster/SimdTypes.h"
 
 namespace plix::PLIX_RASTER_ISA {
@@ -177,6 +178,294 @@ void saved_to_dst(Batch& bt, const void* ctx) {
 void callback(Batch& bt, const void* ctx) {
     const CallbackCtx* cb = static_cast<const CallbackCtx*>(ctx);
     cb->fn(cb->self, bt.n, bt.x, bt.y, bt.r, bt.g, bt.b, bt.a);
+}
+
+// ---- 8888 memory ----
+
+template <bool BGRA>
+inline void load8888(Batch& bt, const void* ctx, float* R, float* G, float* B, float* A) {
+    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+    const uint32_t* px = static_cast<const uint32_t*>(m->addr(bt.dx, bt.dy));
+    for (int i = 0; i < bt.n; i += kLanes) {
+        U v{};
+        if (i + kLanes <= bt.n)
+            std::memcpy(&v, px + i, sizeof(v));
+        else
+            for (int k = 0; k < bt.n - i; ++k) v[k] = px[i + k];
+        const I iv = reinterpret_cast<const I&>(v);
+        const F c0 = cast(iv & 255) * (1 / 255.0f), c1 = cast((iv >> 8) & 255) * (1 / 255.0f);
+        const F c2 = cast((iv >> 16) & 255) * (1 / 255.0f), c3 = cast(I(v >> 24)) * (1 / 255.0f);
+        at(R, i) = BGRA ? c2 : c0;
+        at(G, i) = c1;
+        at(B, i) = BGRA ? c0 : c2;
+        at(A, i) = c3;
+    }
+}
+inline I unorm255(F v) { return trunc(clamp01(v) * 255.0f + 0.5f); }
+template <bool BGRA>
+inline void store8888(Batch& bt, const void* ctx) {
+    const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
+    uint32_t* px = static_cast<uint32_t*>(m->addr(bt.dx, bt.dy));
+    for (int i = 0; i < bt.n; i += kLanes) {
+        const I r = unorm255(at(bt.r, i)), g = unorm255(at(bt.g, i)), b = unorm255(at(bt.b, i));
+        const I v = (BGRA ? b : r) | g << 8 | (BGRA ? r : b) << 16 | unorm255(at(bt.a, i)) << 24;
+        if (i + kLanes <= bt.n)
+            std::memcpy(px + i, &v, sizeof(v));
+        else
+            for (int k = 0; k < bt.n - i; ++k) px[i + k] = uint32_t(v[k]);
+    }
+}
+void load_rgba(Batch& bt, const void* ctx) { load8888<false>(bt, ctx, bt.r, bt.g, bt.b, bt.a); }
+void load_dst_rgba(Batch& bt, const void* ctx) { load8888<false>(bt, ctx, bt.dr, bt.dg, bt.db, bt.da); }
+void store_rgba(Batch& bt, const void* ctx) { store8888<false>(bt, ctx); }
+void load_bgra(Batch& bt, const void* ctx) { load8888<true>(bt, ctx, bt.r, bt.g, bt.b, bt.a); }
+void load_dst_bgra(Batch& bt, const void* ctx) { load8888<true>(bt, ctx, bt.dr, bt.dg, bt.db, bt.da); }
+void store_bgra(Batch& bt, const void* ctx) { store8888<true>(bt, ctx); }
+
+// ---- gradients ----
+
+void xy_to_linear(Batch& bt, const void*) { each(bt, [](Px p) { p.y = splat(1); }); }
+void xy_to_radius(Batch& bt, const void*) {
+    each(bt, [](Px p) { p.x = sqrt(p.x * p.x + p.y * p.y), p.y = splat(1); });
+}
+
+// atan2(y, x) / 2pi in [0, 1): a polynomial for atan on [0, 1] (error below 1e-6 turns),
+// folded into the octants.
+inline F unitAngleV(F y, F x) {
+    const F ax = abs(x), ay = abs(y);
+    const F mx = max(ax, ay), mn = min(ax, ay);
+    const F q = sel(mx > 0, mn / mx, F{});
+    const F s = q * q;
+    F r = ((((((-0.01172120f * s + 0.05265332f) * s - 0.11643287f) * s + 0.19354346f) * s - 0.33262347f) * s +
+            0.99997726f) * q) * (0.5f / 3.14159265358979f);
+    r = sel(ay > ax, 0.25f - r, r);
+    r = sel(x < 0, 0.5f - r, r);
+    r = sel(y < 0, 1.0f - r, r);
+    return sel(r < 1, r, F{});
+}
+void xy_to_unit_angle(Batch& bt, const void*) {
+    each(bt, [](Px p) { p.x = unitAngleV(p.y, p.x), p.y = splat(1); });
+}
+
+void xy_to_2pt_conical(Batch& bt, const void* ctx) {
+    const ConicalCtx& k = *static_cast<const ConicalCtx*>(ctx);
+    const float a = k.cx * k.cx - k.dr * k.dr;
+    const bool linear = std::fabs(a) < 1e-6f * std::max(1.0f, k.cx * k.cx);
+    each(bt, [&](Px p) {
+        const F b = p.x * k.cx + k.r0 * k.dr;
+        const F c = p.x * p.x + p.y * p.y - k.r0 * k.r0;
+        F t;
+        I ok;
+        if (linear) {
+            t = c / (2.0f * b);
+            ok = (b != 0) & (k.r0 + t * k.dr >= 0);
+        } else {
+            const F disc = b * b - a * c;
+            const F root = sqrt(max(disc, F{}));
+            const F t1 = (b + root) * (1.0f / a), t2 = (b - root) * (1.0f / a);
+            const F hi = max(t1, t2), lo = min(t1, t2);
+            const I hiOk = k.r0 + hi * k.dr >= 0, loOk = k.r0 + lo * k.dr >= 0;
+            t = sel(hiOk, hi, lo);
+            ok = (disc >= 0) & (hiOk | loOk);
+        }
+        p.x = sel(ok, t, F{});
+        p.y = sel(ok, splat(1), F{});
+    });
+}
+
+void t_scale_bias(Batch& bt, const void* ctx) {
+    const float* sb = static_cast<const float*>(ctx);
+    each(bt, [&](Px p) { p.x = p.x * sb[0] + sb[1]; });
+}
+void tile_t_clamp(Batch& bt, const void*) { each(bt, [](Px p) { p.x = clamp01(p.x); }); }
+void tile_t_repeat(Batch& bt, const void*) { each(bt, [](Px p) { p.x = p.x - floor(p.x); }); }
+void tile_t_mirror(Batch& bt, const void*) {
+    each(bt, [](Px p) {
+        const F u = p.x - 1.0f, m = u - 2.0f * floor(u * 0.5f);
+        p.x = abs(m - 1.0f);
+    });
+}
+void tile_t_decal(Batch& bt, const void*) {
+    each(bt, [](Px p) { p.y = sel((p.x >= 0) & (p.x <= 1), p.y, F{}); });
+}
+
+void gradient(Batch& bt, const void* ctx) {
+    const GradientCtx& gc = *static_cast<const GradientCtx*>(ctx);
+    each(bt, [&](Px p) {
+        I idx{};
+        for (int k = 0; k < gc.stops; ++k) idx -= p.x >= gc.ts[k];  // true is -1
+        F* out[4] = {&p.r, &p.g, &p.b, &p.a};
+        bool same = true;
+        for (int l = 1; l < kLanes; ++l) same &= idx[l] == idx[0];
+        for (int ch = 0; ch < 4; ++ch) {
+            F f, b;
+            if (same) {
+                f = splat(gc.f[ch][idx[0]]), b = splat(gc.b[ch][idx[0]]);
+            } else {
+                for (int l = 0; l < kLanes; ++l) f[l] = gc.f[ch][idx[l]], b[l] = gc.b[ch][idx[l]];
+            }
+            *out[ch] = f * p.x + b;
+        }
+    });
+}
+
+void mask_y(Batch& bt, const void*) {
+    each(bt, [](Px p) {
+        const I on = p.y > 0;
+        p.r = sel(on, p.r, F{}), p.g = sel(on, p.g, F{}), p.b = sel(on, p.b, F{}), p.a = sel(on, p.a, F{});
+    });
+}
+
+// ---- images ----
+
+// An integer-valued coordinate through a tile mode, in float (exact below 2^24); the result
+// is always a valid index, and decal clears valid outside.
+inline F tileF(TileMode mode, F i, float n, I& valid) {
+    switch (mode) {
+        case TileMode::Repeat: {
+            i = i - floor(i * (1.0f / n)) * n;
+            i = sel(i >= n, i - n, i);
+            i = sel(i < 0, i + n, i);
+            break;
+        }
+        case TileMode::Mirror: {
+            const float p2 = 2 * n;
+            F m = i - floor(i * (1.0f / p2)) * p2;
+            m = sel(m >= p2, m - p2, m);
+            m = sel(m < 0, m + p2, m);
+            i = sel(m >= n, (p2 - 1.0f) - m, m);
+            break;
+        }
+        case TileMode::Decal: valid &= (i >= 0) & (i < n); break;
+        case TileMode::Clamp: break;
+    }
+    return min(max(i, F{}), splat(n - 1));
+}
+
+template <bool BGRA>
+inline void fetch8888(const ImageLevel& lv, F fx, F fy, I valid, F c[4]) {
+    const I ix = trunc(fx), iy = trunc(fy);
+    U v{};
+    for (int l = 0; l < kLanes; ++l)
+        if (valid[l])
+            v[l] = *reinterpret_cast<const uint32_t*>(static_cast<const char*>(lv.pixels) + size_t(iy[l]) * lv.rowBytes +
+                                                      size_t(ix[l]) * 4);
+    const I iv = reinterpret_cast<const I&>(v);
+    const F c0 = cast(iv & 255) * (1 / 255.0f), c2 = cast((iv >> 16) & 255) * (1 / 255.0f);
+    c[0] = BGRA ? c2 : c0;
+    c[1] = cast((iv >> 8) & 255) * (1 / 255.0f);
+    c[2] = BGRA ? c0 : c2;
+    c[3] = cast(I(v >> 24)) * (1 / 255.0f);
+}
+
+template <bool BGRA>
+inline void sample8888(const ImageCtx& ctx, Px& p) {
+    const ImageLevel& lv = ctx.level[0];
+    const float w = float(lv.width), h = float(lv.height);
+    F c[4] = {};
+    if (ctx.filter == 0) {
+        I valid = ~I{};
+        const F fx = tileF(ctx.tileX, floor(p.x), w, valid), fy = tileF(ctx.tileY, floor(p.y), h, valid);
+        fetch8888<BGRA>(lv, fx, fy, valid, c);
+    } else {
+        const F sx = p.x - 0.5f, sy = p.y - 0.5f;
+        const F x0 = floor(sx), y0 = floor(sy);
+        const F tx = sel(sx == sx, sx - x0, F{}), ty = sel(sy == sy, sy - y0, F{});
+        I vx0 = ~I{}, vx1 = ~I{}, vy0 = ~I{}, vy1 = ~I{};
+        const F ax = tileF(ctx.tileX, x0, w, vx0), bx = tileF(ctx.tileX, x0 + 1.0f, w, vx1);
+        const F ay = tileF(ctx.tileY, y0, h, vy0), by = tileF(ctx.tileY, y0 + 1.0f, h, vy1);
+        F t[4];
+        const F wts[4] = {(1.0f - tx) * (1.0f - ty), tx * (1.0f - ty), (1.0f - tx) * ty, tx * ty};
+        const F xs[4] = {ax, bx, ax, bx}, ys[4] = {ay, ay, by, by};
+        const I vs[4] = {vx0 & vy0, vx1 & vy0, vx0 & vy1, vx1 & vy1};
+        for (int k = 0; k < 4; ++k) {
+            fetch8888<BGRA>(lv, xs[k], ys[k], vs[k], t);
+            for (int ch = 0; ch < 4; ++ch) c[ch] += t[ch] * wts[k];
+        }
+    }
+    if (ctx.opaque) c[3] = splat(1);
+    if (ctx.premulAfter) c[0] *= c[3], c[1] *= c[3], c[2] *= c[3];
+    p.r = c[0], p.g = c[1], p.b = c[2], p.a = c[3];
+}
+
+void image_sample(Batch& bt, const void* ctx) {
+    const ImageCtx& ic = *static_cast<const ImageCtx*>(ctx);
+    const int fmt = ic.level[0].fastFormat;
+    if (fmt != 0 && ic.filter != 2 && ic.levelWeight == 0) {
+        if (fmt == 2)
+            each(bt, [&](Px p) { sample8888<true>(ic, p); });
+        else
+            each(bt, [&](Px p) { sample8888<false>(ic, p); });
+        return;
+    }
+    for (int i = 0; i < bt.n; ++i) {
+        float c[4];
+        sampleImage(ic, bt.x[i], bt.y[i], c);
+        bt.r[i] = c[0], bt.g[i] = c[1], bt.b[i] = c[2], bt.a[i] = c[3];
+    }
+}
+
+void perlin_noise(Batch& bt, const void* ctx) {
+    const PerlinCtx& pc = *static_cast<const PerlinCtx*>(ctx);
+    for (int i = 0; i < bt.n; ++i) {
+        float c[4];
+        perlinNoiseAt(pc, bt.x[i], bt.y[i], c);
+        bt.r[i] = c[0], bt.g[i] = c[1], bt.b[i] = c[2], bt.a[i] = c[3];
+    }
+}
+
+// ---- colour filters, blenders ----
+
+void matrix_4x5(Batch& bt, const void* ctx) {
+    const float* m = static_cast<const float*>(ctx);
+    each(bt, [&](Px p) {
+        const F r = p.r, g = p.g, b = p.b, a = p.a;
+        p.r = m[0] * r + m[1] * g + m[2] * b + m[3] * a + m[4];
+        p.g = m[5] * r + m[6] * g + m[7] * b + m[8] * a + m[9];
+        p.b = m[10] * r + m[11] * g + m[12] * b + m[13] * a + m[14];
+        p.a = m[15] * r + m[16] * g + m[17] * b + m[18] * a + m[19];
+    });
+}
+void rgb_to_hsl(Batch& bt, const void*) {
+    for (int i = 0; i < bt.n; ++i) rgbToHsl(bt.r[i], bt.g[i], bt.b[i]);
+}
+void hsl_to_rgb(Batch& bt, const void*) {
+    for (int i = 0; i < bt.n; ++i) hslToRgb(bt.r[i], bt.g[i], bt.b[i]);
+}
+void table(Batch& bt, const void* ctx) {
+    const uint8_t* t = static_cast<const uint8_t*>(ctx);
+    float* ch[4] = {bt.r, bt.g, bt.b, bt.a};
+    for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < bt.n; i += kLanes) {
+            const I idx = unorm255(at(ch[k], i));
+            F v;
+            for (int l = 0; l < kLanes; ++l) v[l] = t[256 * k + idx[l]];
+            at(ch[k], i) = v * (1 / 255.0f);
+        }
+}
+void overdraw(Batch& bt, const void* ctx) {
+    const float* colors = static_cast<const float*>(ctx);
+    each(bt, [&](Px p) {
+        const F n = p.a * 255.0f;
+        F* out[4] = {&p.r, &p.g, &p.b, &p.a};
+        for (int ch = 0; ch < 4; ++ch) {
+            F v = splat(colors[20 + ch]);
+            for (int k = 4; k >= 0; --k) v = sel(n < float(k) + 0.5f, splat(colors[4 * k + ch]), v);
+            *out[ch] = v;
+        }
+    });
+}
+void high_contrast(Batch& bt, const void* ctx) {
+    const HighContrastCtx& hc = *static_cast<const HighContrastCtx*>(ctx);
+    for (int i = 0; i < bt.n; ++i) highContrast(hc, bt.r[i], bt.g[i], bt.b[i]);
+}
+void arithmetic(Batch& bt, const void* ctx) {
+    const ArithmeticCtx& k = *static_cast<const ArithmeticCtx*>(ctx);
+    each(bt, [&](Px p) {
+        auto f = [&](F s, F d) { return clamp01(k.k[0] * s * d + k.k[1] * s + k.k[2] * d + k.k[3]); };
+        p.r = f(p.r, p.dr), p.g = f(p.g, p.dg), p.b = f(p.b, p.db), p.a = f(p.a, p.da);
+        if (k.enforcePremul) p.r = min(p.r, p.a), p.g = min(p.g, p.a), p.b = min(p.b, p.a);
+    });
 }
 
 // ---- blend modes, premultiplied ----
