@@ -224,6 +224,9 @@ TEST(SkslRobustness, PathologicalSources) {
         {"call explosion", doubling, "program is too large"},
         {"huge array", "half4 main(float2 p) { float a[1000000000]; return half4(1); }",
          "array size is too large"},
+        {"nested long loops", "half4 main(float2 p) { float s = 0; for (int i = 0; i < 99999; i++) {"
+                              " for (int j = 0; j < 99999; j++) { s += 1; } } return half4(s); }",
+         "program is too expensive"},
         {"stack limit", "half4 main(float2 p) { float a[60000]; float b[60000]; return half4(1); }",
          "exceeds the stack size limit"},
         {"huge literal", "half4 main(float2 p) { return half4(1" + repeat("0", 5000) + "); }",

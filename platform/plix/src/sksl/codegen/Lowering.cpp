@@ -63,6 +63,7 @@ struct Frame {
 };
 
 struct TooLarge {};
+struct TooExpensive {};
 
 void slotKinds(const Type& t, std::vector<NumberKind>& out) {
     if (t.isArray()) {
@@ -382,6 +383,8 @@ private:
     Mask fMask;
     int fDepth = 0;
     int fLoopDepth = 0;
+    uint64_t fCost = 0;        // instructions one batch runs at most
+    uint64_t fMultiplier = 1;  // how often the code being emitted can run
     std::vector<Frame> fFrames;
     Value fFragValue;
 };
@@ -414,6 +417,8 @@ int Lowerer::emit(Op op, int32_t dst, int32_t a, int32_t b, int32_t c, int n, ui
     inst.b = b;
     inst.c = c;
     fOut.code.push_back(inst);
+    fCost += fMultiplier;
+    if (fCost > kMaxCost) throw TooExpensive{};
     return static_cast<int>(fOut.code.size()) - 1;
 }
 
@@ -901,6 +906,9 @@ void Lowerer::forStatement(const ForStatement& s) {
     }
     ++fDepth;
     emit(Op::counter_set, counter, s.maxIterations());
+    const uint64_t outerMultiplier = fMultiplier;
+    fMultiplier = std::min<uint64_t>(fMultiplier * static_cast<uint64_t>(s.maxIterations()),
+                                     kMaxCost + 1);
     int top = static_cast<int>(fOut.code.size());
     {
         int32_t mark = fTop;
@@ -924,6 +932,7 @@ void Lowerer::forStatement(const ForStatement& s) {
         fMask = inLoop;
     }
     emit(Op::counter_loop, counter, top);
+    fMultiplier = outerMultiplier;
     patch(exit);
     --fLoopDepth;
     fDepth = savedDepth;
@@ -1636,6 +1645,13 @@ bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
     } catch (const TooLarge&) {
         *out = SlotProgram{};
         if (error) *error = "program is too large";
+        return false;
+    } catch (const TooExpensive&) {
+        *out = SlotProgram{};
+        if (error) {
+            *error = "program is too expensive: its loops could run more than " +
+                     std::to_string(kMaxCost) + " instructions for each batch of pixels";
+        }
         return false;
     }
     return true;

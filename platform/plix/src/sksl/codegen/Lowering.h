@@ -20,8 +20,11 @@ class Variable;
 // twice) from taking unbounded memory.
 constexpr int kMaxInstructions = 1 << 20;
 constexpr int kMaxSlots = 1 << 18;
+// Most instructions one batch may run, with every loop running its full count: nested loops
+// multiply, so a program the loop rules accept could otherwise run for hours.
+constexpr uint64_t kMaxCost = 1 << 24;
 
-// Fills *out, or returns false with a message (program too large).
+// Fills *out, or returns false with a message (program too large or too expensive).
 bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
            std::string* error);
 
