@@ -1,5 +1,8 @@
 // Our raster engine against cairo on the same scenes, on a 1024x768 BGRA8888 premultiplied
-// surface: compare the Plix/... and Cairo/... times of each case.
+// surface: compare the Plix/... and Cairo/... times of each case. Scenes: 1,000 anti-aliased
+// stars and ellipses, 10,000 small opaque rectangles, 500 stroked outlines with round joins, a
+// full-surface linear gradient, and a 1024x1024 picture scaled to 640x347 with bilinear
+// filtering.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
@@ -7,7 +10,9 @@
 #include <random>
 #include <vector>
 
+#include "core/Image.h"
 #include "raster/Draw.h"
+#include "shaders/Shaders.h"
 
 using namespace plix;
 
@@ -180,6 +185,80 @@ void Cairo_StrokedPaths(benchmark::State& st) {
     cairo_surface_destroy(cs);
 }
 
+// A full-surface linear gradient of two opaque colours along the diagonal.
+void Plix_LinearGradient(benchmark::State& st) {
+    Surface s;
+    const Color4f colors[2] = {{0.1f, 0.3f, 0.8f, 1}, {0.9f, 0.7f, 0.1f, 1}};
+    Paint p;
+    p.shader = MakeLinearGradient({0, 0}, {float(W), float(H)}, GradientStops(colors, nullptr, 2), TileMode::Clamp);
+    for (auto _ : st) drawRect(s.target, Rect::MakeWH(W, H), Matrix(), p);
+}
+
+void Cairo_LinearGradient(benchmark::State& st) {
+    Surface s;
+    cairo_surface_t* cs = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(s.px.data()),
+                                                              CAIRO_FORMAT_ARGB32, W, H, W * 4);
+    cairo_t* cr = cairo_create(cs);
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, W, H);
+    cairo_pattern_add_color_stop_rgba(g, 0, 0.1, 0.3, 0.8, 1);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.9, 0.7, 0.1, 1);
+    for (auto _ : st) {
+        cairo_set_source(cr, g);
+        cairo_rectangle(cr, 0, 0, W, H);
+        cairo_fill(cr);
+        cairo_surface_flush(cs);
+    }
+    cairo_pattern_destroy(g);
+    cairo_destroy(cr);
+    cairo_surface_destroy(cs);
+}
+
+// A 1024 x 1024 picture (smooth ramps and a grid), premultiplied BGRA.
+std::vector<uint32_t> picture() {
+    std::vector<uint32_t> px(1024 * 1024);
+    for (uint32_t y = 0; y < 1024; ++y)
+        for (uint32_t x = 0; x < 1024; ++x) {
+            const uint32_t grid = (x % 64 < 3 || y % 64 < 3) ? 0 : 255;
+            px[y * 1024 + x] = 0xff000000u | (x / 4) << 16 | (y / 4 & grid) << 8 | ((x ^ y) & 255);
+        }
+    return px;
+}
+
+// The picture scaled to 640 x 347 with bilinear filtering.
+void Plix_ImageScale(benchmark::State& st) {
+    Surface s;
+    auto src = picture();
+    Pixmap pm(ImageInfo::MakeN32Premul(1024, 1024), src.data(), 1024 * 4);
+    const Matrix scale = Matrix::Scale(640.0f / 1024, 347.0f / 1024);
+    Paint p;
+    p.shader = MakeImageShader(Image::MakeRasterCopy(pm), TileMode::Clamp, TileMode::Clamp,
+                               SamplingOptions(FilterMode::Linear), &scale);
+    for (auto _ : st) drawRect(s.target, Rect::MakeWH(640, 347), Matrix(), p);
+}
+
+void Cairo_ImageScale(benchmark::State& st) {
+    Surface s;
+    auto src = picture();
+    cairo_surface_t* cs = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(s.px.data()),
+                                                              CAIRO_FORMAT_ARGB32, W, H, W * 4);
+    cairo_surface_t* img = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(src.data()),
+                                                               CAIRO_FORMAT_ARGB32, 1024, 1024, 1024 * 4);
+    cairo_t* cr = cairo_create(cs);
+    for (auto _ : st) {
+        cairo_save(cr);
+        cairo_rectangle(cr, 0, 0, 640, 347);
+        cairo_scale(cr, 640.0 / 1024, 347.0 / 1024);
+        cairo_set_source_surface(cr, img, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+        cairo_fill(cr);
+        cairo_restore(cr);
+        cairo_surface_flush(cs);
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(img);
+    cairo_surface_destroy(cs);
+}
+
 }  // namespace
 
 BENCHMARK(Plix_AAPaths)->Unit(benchmark::kMillisecond);
@@ -188,4 +267,8 @@ BENCHMARK(Plix_SmallRects)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cairo_SmallRects)->Unit(benchmark::kMillisecond);
 BENCHMARK(Plix_StrokedPaths)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cairo_StrokedPaths)->Unit(benchmark::kMillisecond);
+BENCHMARK(Plix_LinearGradient)->Unit(benchmark::kMillisecond);
+BENCHMARK(Cairo_LinearGradient)->Unit(benchmark::kMillisecond);
+BENCHMARK(Plix_ImageScale)->Unit(benchmark::kMillisecond);
+BENCHMARK(Cairo_ImageScale)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

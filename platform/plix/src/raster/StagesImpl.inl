@@ -3,6 +3,9 @@
 // is compiled with that set's flags. Everything here has internal linkage or lives in that
 // namespace, so no inline function compiled for one set is linked into another's code.
 #include <cmath>
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
 
 #include "core/ColorSpace.h"
 #include "raster/Pipeline.h"
@@ -346,6 +349,17 @@ template <bool BGRA>
 inline void fetch8888(const ImageLevel& lv, F fx, F fy, I valid, F c[4]) {
     const I ix = trunc(fx), iy = trunc(fy);
     U v{};
+#if defined(__AVX2__)
+    // One gather when every pixel's offset in 32-bit words fits an int (checked per level).
+    if (lv.rowBytes % 4 == 0 && size_t(lv.height) * (lv.rowBytes / 4) < (size_t(1) << 31)) {
+        const I idx = iy * int(lv.rowBytes / 4) + ix;
+        __m256i vi, mi, r;
+        std::memcpy(&vi, &idx, sizeof(vi));
+        std::memcpy(&mi, &valid, sizeof(mi));
+        r = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), static_cast<const int*>(lv.pixels), vi, mi, 4);
+        std::memcpy(&v, &r, sizeof(v));
+    } else
+#endif
     for (int l = 0; l < kLanes; ++l)
         if (valid[l])
             v[l] = *reinterpret_cast<const uint32_t*>(static_cast<const char*>(lv.pixels) + size_t(iy[l]) * lv.rowBytes +
