@@ -460,3 +460,66 @@ TEST(Canvas, LatticeCellTypes) {
     c->drawImageLattice(*img, l, {0, 0, 4, 1}, FilterMode::Nearest, nullptr);
     EXPECT_EQ(px(s, 1, 0), kRedPx);
 }
+
+namespace {
+
+// A shader of one premultiplied colour, enough to steer a shader clip.
+class FlatShader final : public Shader {
+public:
+    explicit FlatShader(float alpha) : fAlpha(alpha) {}
+    bool appendStages(const StageRec& rec, const Matrix&) const override {
+        float* c = rec.pipeline->makeArray<float>(4);
+        c[0] = c[1] = c[2] = 0, c[3] = fAlpha;
+        rec.pipeline->append(Op::constant_color, c);
+        return true;
+    }
+
+private:
+    float fAlpha;
+};
+
+}  // namespace
+
+TEST(Canvas, ShaderClipsScaleCoverageByTheShadersAlpha) {
+    auto s = Surface::MakeRaster(ImageInfo::Make(4, 1, ColorType::Alpha8, AlphaType::Premul), 0, nullptr);
+    Canvas* c = s->canvas();
+    c->save();
+    c->clipRect({0, 0, 2, 1}, ClipOp::Intersect, false);
+    c->clipShader(make_sp<FlatShader>(0.5f), ClipOp::Intersect);
+    c->drawPaint(solid(0xff000000));
+    c->restore();
+    const uint8_t* a = static_cast<const uint8_t*>(s->peekPixels().addr());
+    EXPECT_NEAR(a[0], 128, 1);
+    EXPECT_NEAR(a[1], 128, 1);
+    EXPECT_EQ(a[2], 0);
+    // Difference keeps what the shader does not cover: a quarter-alpha shader leaves 3/4.
+    auto t = Surface::MakeRaster(ImageInfo::Make(2, 1, ColorType::Alpha8, AlphaType::Premul), 0, nullptr);
+    t->canvas()->clipShader(make_sp<FlatShader>(0.25f), ClipOp::Difference);
+    t->canvas()->drawPaint(solid(0xff000000));
+    EXPECT_NEAR(static_cast<const uint8_t*>(t->peekPixels().addr())[1], 191, 1);
+    t->canvas()->clipShader(nullptr, ClipOp::Intersect);  // nothing to clip with: no change
+    EXPECT_EQ(t->canvas()->deviceClipBounds(), (IRect{0, 0, 2, 1}));
+}
+
+TEST(Canvas, ClippedScaledImagesMatchUnclippedOnes) {
+    // Only the visible part of an image is prepared for sampling: the pixels inside a clip
+    // must be those of the same draw without it.
+    std::vector<uint32_t> pattern(64 * 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            pattern[size_t(y * 64 + x)] = 0xff000000u | uint32_t(x * 4) | uint32_t(y * 4) << 8 | uint32_t((x ^ y) * 4) << 16;
+    sp<Image> img = rgbaImage(64, 64, pattern);
+    for (const SamplingOptions& sampling : {SamplingOptions(FilterMode::Linear), SamplingOptions(CubicResampler{})}) {
+        auto whole = rgbaSurface(200, 200), clipped = rgbaSurface(200, 200);
+        for (auto* s : {whole.get(), clipped.get()}) {
+            s->canvas()->save();
+            if (s == clipped.get()) s->canvas()->clipRect({101.5f, 90, 140, 133.25f}, ClipOp::Intersect, true);
+            s->canvas()->rotate(3, 100, 100);
+            s->canvas()->drawImageRect(*img, {3, 5, 60, 61}, {-20, -10, 230, 215}, sampling, nullptr,
+                                       SrcRectConstraint::Strict);
+            s->canvas()->restore();
+        }
+        for (int y = 91; y < 133; ++y)
+            for (int x = 102; x < 140; ++x) ASSERT_EQ(px(clipped, x, y), px(whole, x, y)) << x << "," << y;
+    }
+}

@@ -433,8 +433,18 @@ void Canvas::drawImageRect(const Image& image, const Rect& src, const Rect& dst,
     // Sampled: the image mapped from src onto dst, read only inside src when strict.
     const Rect allowed = constraint == SrcRectConstraint::Strict ? s : Rect::Make(image.bounds());
     const float color[4] = {p.color[0], p.color[1], p.color[2], p.color[3]};
-    p.shader = make_sp<ImageRectShader>(sp_ref(const_cast<Image*>(&image)), allowed, Matrix::RectToRect(s, d),
-                                        sampling, color);
+    const Matrix srcToDst = Matrix::RectToRect(s, d);
+    // Only the part of the image that can show is prepared for sampling.
+    Rect visible;
+    bool hasVisible = false;
+    if (!localToDevice3x3().hasPerspective()) {
+        Rect shown = d;
+        if (!shown.intersect(localClipBounds())) return;
+        Matrix dstToSrc;
+        if (srcToDst.invert(&dstToSrc)) visible = dstToSrc.mapRect(shown), hasVisible = true;
+    }
+    p.shader = make_sp<ImageRectShader>(sp_ref(const_cast<Image*>(&image)), allowed, srcToDst, sampling, color,
+                                        hasVisible ? &visible : nullptr);
     drawRect(d, p);
 }
 

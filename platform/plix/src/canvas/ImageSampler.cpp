@@ -4,13 +4,14 @@
 #include <cmath>
 
 #include "canvas/PixelConvert.h"
+#include "core/Half.h"
 
 namespace plix {
 
 namespace {
 
 struct SamplerCtx {
-    const float* px;           // premultiplied RGBA of the region, row by row
+    const uint16_t* px;        // premultiplied RGBA halves of the region, row by row
     int rx, ry, rw, rh;        // the region in image pixels
     float left, top, right, bottom;  // where sample positions may go
     int mode;                  // 0 nearest, 1 bilinear, 2 cubic
@@ -32,8 +33,8 @@ void sample(void* self, int n, const float* xs, const float* ys, float* r, float
     auto fetch = [&](int ix, int iy, float w, float acc[4]) {
         ix = std::clamp(ix, c.rx, c.rx + c.rw - 1) - c.rx;
         iy = std::clamp(iy, c.ry, c.ry + c.rh - 1) - c.ry;
-        const float* p = c.px + (size_t(iy) * size_t(c.rw) + size_t(ix)) * 4;
-        for (int k = 0; k < 4; ++k) acc[k] += p[k] * w;
+        const uint16_t* p = c.px + (size_t(iy) * size_t(c.rw) + size_t(ix)) * 4;
+        for (int k = 0; k < 4; ++k) acc[k] += halfToFloat(p[k]) * w;
     };
     for (int i = 0; i < n; ++i) {
         float u = xs[i], v = ys[i];
@@ -78,9 +79,10 @@ void sample(void* self, int n, const float* xs, const float* ys, float* r, float
 }  // namespace
 
 ImageRectShader::ImageRectShader(sp<Image> image, const Rect& allowed, const Matrix& local,
-                                 const SamplingOptions& sampling, const float paintColor[4])
+                                 const SamplingOptions& sampling, const float paintColor[4], const Rect* visible)
     : fImage(std::move(image)), fAllowed(allowed), fLocal(local), fSampling(sampling) {
     std::copy(paintColor, paintColor + 4, fPaintColor);
+    if (visible) fVisible = *visible, fHasVisible = true;
 }
 
 bool ImageRectShader::appendStages(const StageRec& rec, const Matrix& ctm) const {
@@ -88,18 +90,28 @@ bool ImageRectShader::appendStages(const StageRec& rec, const Matrix& ctm) const
     if (!(ctm * fLocal).invert(&inv)) return false;
     Rect allowed = fAllowed;
     if (!allowed.intersect(Rect::Make(fImage->bounds()))) return false;
-    const IRect region = allowed.roundOut();
-    Pixmap part;
-    if (!fImage->pixmap().extractSubset(&part, region.left, region.top, region.right, region.bottom)) return false;
-
+    // What can show, with room for the widest filter's taps, within the allowed pixels.
+    IRect region = allowed.roundOut();
+    if (fHasVisible) {
+        const IRect vis = fVisible.roundOut();
+        if (!region.intersect({vis.left - 2, vis.top - 2, vis.right + 2, vis.bottom + 2})) return false;
+    }
+    ColorSpace* dstCS = rec.dstColorSpace;
+    if (!fConverted || !ColorSpace::Equals(fPixelsSpace.get(), dstCS) || !(fRegion == region)) {
+        Pixmap part;
+        if (!fImage->pixmap().extractSubset(&part, region.left, region.top, region.right, region.bottom)) return false;
+        const ImageInfo info = ImageInfo::Make(part.width(), part.height(), ColorType::RGBAF16, AlphaType::Premul,
+                                               dstCS ? sp_ref(dstCS) : nullptr);
+        if (info.computeMinByteSize() > PixelStorage::kMaxPixelBytes) return false;
+        fPixels.assign(info.computeMinByteSize() / 2, 0);
+        if (!convertPixels(Pixmap(info, fPixels.data(), info.minRowBytes()), part)) return false;
+        fRegion = region;
+        fPixelsSpace = info.colorSpace;
+        fConverted = true;
+    }
     Pipeline& p = *rec.pipeline;
-    const ImageInfo info = ImageInfo::Make(part.width(), part.height(), ColorType::RGBAF32, AlphaType::Premul,
-                                           rec.dstColorSpace ? sp_ref(rec.dstColorSpace) : nullptr);
-    float* px = p.makeArray<float>(size_t(part.width()) * size_t(part.height()) * 4);
-    if (!convertPixels(Pixmap(info, px, info.minRowBytes()), part)) return false;
-
     SamplerCtx ctx{};
-    ctx.px = px;
+    ctx.px = fPixels.data();
     ctx.rx = region.left, ctx.ry = region.top, ctx.rw = region.width(), ctx.rh = region.height();
     ctx.left = allowed.left, ctx.top = allowed.top, ctx.right = allowed.right, ctx.bottom = allowed.bottom;
     ctx.mode = fSampling.useCubic ? 2 : fSampling.filter == FilterMode::Linear ? 1 : 0;
