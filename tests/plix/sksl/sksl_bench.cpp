@@ -2,12 +2,16 @@
 // one run, on three shader shapes: a plasma of four sines, an eight-step loop over a sine hash,
 // and a grid of cells drawn with length/smoothstep/mix. Prints times and ratios.
 //   sksl_bench [pixels-per-side [sse2|avx2|avx512]]
+//   sksl_bench --file program.sksl [width height]   times one shader: uniforms 0.5 (ints 1),
+//                                                    float2 uniforms the image size, children
+//                                                    a colour made from the coordinates
 #include "sksl/Effect.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -174,7 +178,78 @@ void compare(const char* name, const char* src, void (*cpp)(Image&), int side) {
 
 }  // namespace
 
+void timeFile(const char* path, int width, int height) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        std::printf("cannot read %s\n", path);
+        return;
+    }
+    std::string src;
+    char buf[4096];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) src.append(buf, got);
+    std::fclose(f);
+    std::string errors;
+    auto t0 = std::chrono::steady_clock::now();
+    sp<Effect> effect = Effect::Make(src, ProgramKind::Shader, &errors);
+    double compileMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    if (!effect) {
+        std::printf("%s", errors.c_str());
+        return;
+    }
+    std::vector<uint32_t> uniforms(effect->reflection().uniformSize / 4 + 1);
+    for (const UniformInfo& u : effect->reflection().uniforms) {
+        for (size_t k = 0; k < u.size / 4; ++k) {
+            float v = u.type == UniformType::Float2 ? (k == 0 ? float(width) : float(height)) : 0.5f;
+            int32_t iv = 1;
+            std::memcpy(&uniforms[u.offset / 4 + k], u.type >= UniformType::Int ? (void*)&iv : (void*)&v, 4);
+        }
+    }
+    ChildEval child{[](void*, int n, const float* const* in, float* const* out) {
+                        for (int i = 0; i < n; ++i) {
+                            out[0][i] = in[0][i] / 16;
+                            out[1][i] = in[1][i] / 16;
+                            out[2][i] = 0.5f;
+                            out[3][i] = 1;
+                        }
+                    },
+                    nullptr};
+    std::vector<ChildEval> children(effect->reflection().children.size(), child);
+    Image im(1);
+    im = Image(std::max(width, height));
+    const int n = width * height;
+    std::vector<float> x(n), y(n);
+    for (int j = 0; j < height; ++j) {
+        for (int i = 0; i < width; ++i) {
+            x[j * width + i] = i + 0.5f;
+            y[j * width + i] = j + 0.5f;
+        }
+    }
+    auto runner = effect->makeRunner(uniforms.data());
+    double ms = bestOf(5, [&] {
+        ExecArgs part;
+        part.children = children.data();
+        for (int start = 0; start < n; start += 64) {
+            part.count = std::min(64, n - start);
+            part.x = x.data() + start;
+            part.y = y.data() + start;
+            part.out[0] = im.r.data() + start;
+            part.out[1] = im.g.data() + start;
+            part.out[2] = im.b.data() + start;
+            part.out[3] = im.a.data() + start;
+            runner->run(part);
+        }
+    });
+    std::printf("%s: compiled in %.1f ms (%d instructions, %d slots); %d x %d pixels in %.2f ms\n",
+                path, compileMs, static_cast<int>(effect->code().code.size()),
+                effect->code().slotCount, width, height, ms);
+}
+
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--file") {
+        timeFile(argv[2], argc > 4 ? std::atoi(argv[3]) : 640, argc > 4 ? std::atoi(argv[4]) : 347);
+        return 0;
+    }
     int side = argc > 1 ? std::atoi(argv[1]) : 512;
     if (argc > 2 && !ForceFastExecutorIsa(argv[2])) {
         std::printf("this machine cannot run %s\n", argv[2]);

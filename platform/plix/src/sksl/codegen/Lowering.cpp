@@ -331,8 +331,25 @@ private:
     Value splat(int32_t slot, size_t n) { return Value(n, slot); }
     void patch(int at) { fOut.code[at].dst = static_cast<int32_t>(fOut.code.size()); }
 
+    // Slots that hold variables (a copy protects a value read from them against later writes;
+    // temporaries need none).
+    void markVariable(int32_t base, int n);
+    bool isVariableSlot(int32_t s) const {
+        return !(s & kTagMask) && s < static_cast<int32_t>(fIsVariable.size()) && fIsVariable[s];
+    }
+    // Frees every slot from mark up.
+    void release(int32_t mark);
+    // A slot this construct may overwrite: a temporary of its own, not a constant, uniform or
+    // variable.
+    bool isScratch(int32_t s, int32_t mark) const {
+        return s >= mark && !(s & kTagMask) && !isVariableSlot(s);
+    }
+
     // Masks.
     void refreshExec();
+    // Gives the context in fMask its exec mask: the only component itself when there is one,
+    // else a slot of its own, and computes it.
+    void enterExec();
     bool masked(int depth) const { return fMask.exec != -1 && depth < fDepth; }
     int32_t execOrAll() { return fMask.exec == -1 ? allOnes() : fMask.exec; }
 
@@ -387,6 +404,7 @@ private:
     uint64_t fMultiplier = 1;  // how often the code being emitted can run
     std::vector<Frame> fFrames;
     Value fFragValue;
+    std::vector<uint8_t> fIsVariable;
 };
 
 int32_t Lowerer::alloc(int n) {
@@ -496,9 +514,35 @@ Value Lowerer::copyToTemps(const Value& v) { return unary(Op::copy, v); }
 // to the variable cannot change it.
 Value Lowerer::materializeIfStorage(const Value& v) {
     for (int32_t s : v) {
-        if (!(s & kTagMask)) return copyToTemps(v);
+        if (isVariableSlot(s)) return copyToTemps(v);
     }
     return v;
+}
+
+void Lowerer::markVariable(int32_t base, int n) {
+    if (base & kTagMask) return;
+    if (fIsVariable.size() < static_cast<size_t>(base + n)) fIsVariable.resize(base + n, 0);
+    for (int i = 0; i < n; ++i) fIsVariable[base + i] = 1;
+}
+
+void Lowerer::release(int32_t mark) {
+    for (int32_t s = mark; s < fTop && s < static_cast<int32_t>(fIsVariable.size()); ++s) {
+        fIsVariable[s] = 0;
+    }
+    fTop = mark;
+}
+
+void Lowerer::enterExec() {
+    int32_t only = -1;
+    int count = 0;
+    for (int32_t m : {fMask.cond, fMask.loop, fMask.ret}) {
+        if (m != -1) {
+            only = m;
+            ++count;
+        }
+    }
+    fMask.exec = count == 1 ? only : alloc(1);
+    refreshExec();
 }
 
 void Lowerer::refreshExec() {
@@ -511,7 +555,7 @@ void Lowerer::refreshExec() {
     if (count == 0) {
         emit(Op::copy, fMask.exec, allOnes());
     } else if (count == 1) {
-        emit(Op::copy, fMask.exec, parts[0]);
+        if (parts[0] != fMask.exec) emit(Op::copy, fMask.exec, parts[0]);
     } else {
         emit(Op::bit_and, fMask.exec, parts[0], parts[1]);
         if (count == 3) emit(Op::bit_and, fMask.exec, fMask.exec, parts[2]);
@@ -521,6 +565,7 @@ void Lowerer::refreshExec() {
 int32_t Lowerer::declare(const Variable& v) {
     int32_t base = alloc(v.type().slotCount());
     fVars[&v] = {base, fDepth};
+    markVariable(base, v.type().slotCount());
     return base;
 }
 
@@ -802,7 +847,7 @@ void Lowerer::statement(const Statement& s) {
         default:
             break;
     }
-    fTop = mark;
+    release(mark);
 }
 
 void Lowerer::block(const Block& b) {
@@ -814,19 +859,36 @@ void Lowerer::block(const Block& b) {
             break;
         }
     }
-    fTop = mark;
+    release(mark);
 }
 
 void Lowerer::varDeclaration(const VarDeclaration& d) {
     const Variable& v = d.variable();
+    const int n = v.type().slotCount();
+    if (d.value() && n > 0) {
+        // A value computed into fresh slots of its own becomes the variable: no copy.
+        int32_t mark = fTop;
+        Value value = expr(*d.value());
+        bool fresh = isContiguous(value) && static_cast<int>(value.size()) == n;
+        for (int32_t s : value) fresh = fresh && isScratch(s, mark);
+        if (fresh) {
+            release(value[0] + n);
+            fVars[&v] = {value[0], fDepth};
+            markVariable(value[0], n);
+            return;
+        }
+        int32_t base = declare(v);
+        Value dst;
+        for (int i = 0; i < n; ++i) dst.push_back(base + i);
+        elementwise(Op::copy, dst, value);
+        return;
+    }
     int32_t base = declare(v);
     int32_t mark = fTop;
-    int n = v.type().slotCount();
     Value dst;
     for (int i = 0; i < n; ++i) dst.push_back(base + i);
     if (d.value()) {
-        Value value = expr(*d.value());
-        elementwise(Op::copy, dst, value);
+        elementwise(Op::copy, dst, expr(*d.value()));
     } else {
         // Variables start at zero so every run of a program is repeatable.
         std::vector<NumberKind> kinds;
@@ -835,7 +897,7 @@ void Lowerer::varDeclaration(const VarDeclaration& d) {
         for (NumberKind k : kinds) zeros.push_back(constZero(k));
         elementwise(Op::copy, dst, zeros);
     }
-    fTop = mark;
+    release(mark);
 }
 
 void Lowerer::ifStatement(const IfStatement& s) {
@@ -848,17 +910,22 @@ void Lowerer::ifStatement(const IfStatement& s) {
         return;
     }
     // The branches may change what the test read; keep the test's own copy.
+    int32_t mark = fTop;
     Value t = materializeIfStorage(expr(s.test()));
     Mask saved = fMask;
-    int32_t cond = alloc(1);
-    if (saved.cond == -1) {
-        emit(Op::copy, cond, t[0]);
+    int32_t cond;
+    if (saved.cond == -1 && isScratch(t[0], mark)) {
+        cond = t[0];  // the test's own slot; the else branch turns it around in place
     } else {
-        emit(Op::bit_and, cond, saved.cond, t[0]);
+        cond = alloc(1);
+        if (saved.cond == -1) {
+            emit(Op::copy, cond, t[0]);
+        } else {
+            emit(Op::bit_and, cond, saved.cond, t[0]);
+        }
     }
     fMask.cond = cond;
-    fMask.exec = alloc(1);
-    refreshExec();
+    enterExec();
     ++fDepth;
     int skipThen = emit(Op::branch_if_none, -1, fMask.exec);
     statement(s.then());
@@ -898,7 +965,7 @@ void Lowerer::forStatement(const ForStatement& s) {
     emit(Op::copy, loop, execOrAll());
     fMask.cond = -1;
     fMask.loop = loop;
-    fMask.exec = alloc(1);
+    enterExec();
     fMask.cont = -1;
     if (hasContinue(s.body())) {
         fMask.cont = alloc(1);
@@ -914,7 +981,7 @@ void Lowerer::forStatement(const ForStatement& s) {
         int32_t mark = fTop;
         Value t = expr(s.test());
         emit(Op::bit_and, loop, loop, t[0]);
-        fTop = mark;
+        release(mark);
     }
     refreshExec();
     int exit = emit(Op::branch_if_none, -1, fMask.exec);
@@ -928,7 +995,7 @@ void Lowerer::forStatement(const ForStatement& s) {
         fMask = Mask{};
         int32_t mark = fTop;
         expr(s.next());
-        fTop = mark;
+        release(mark);
         fMask = inLoop;
     }
     emit(Op::counter_loop, counter, top);
@@ -952,7 +1019,7 @@ void Lowerer::switchStatement(const SwitchStatement& s) {
     fMask.cond = matched;
     fMask.loop = lanes;
     fMask.cont = -1;
-    fMask.exec = alloc(1);
+    enterExec();
     ++fDepth;
     int32_t mark = fTop;
     for (const auto& c : s.cases()) {
@@ -977,7 +1044,7 @@ void Lowerer::switchStatement(const SwitchStatement& s) {
         }
         patch(skip);
     }
-    fTop = mark;
+    release(mark);
     --fDepth;
     fMask = saved;
     refreshExec();
@@ -1223,8 +1290,7 @@ Value Lowerer::logical(const BinaryExpression& b) {
         else emit(Op::bit_andnot, cond, saved.cond, l[0]);
     }
     fMask.cond = cond;
-    fMask.exec = alloc(1);
-    refreshExec();
+    enterExec();
     ++fDepth;
     int skip = emit(Op::branch_if_none, -1, fMask.exec);
     Value r = expr(b.right());
@@ -1285,7 +1351,7 @@ Value Lowerer::ternaryExpr(const TernaryExpression& t) {
     Mask saved = fMask;
     int32_t cond = alloc(1);
     fMask.cond = cond;
-    fMask.exec = alloc(1);
+    fMask.exec = (fMask.loop == -1 && fMask.ret == -1) ? cond : alloc(1);
     ++fDepth;
     for (int side = 0; side < 2; ++side) {
         if (side == 0) {
@@ -1300,7 +1366,7 @@ Value Lowerer::ternaryExpr(const TernaryExpression& t) {
         int32_t mark = fTop;
         Value v = expr(side == 0 ? t.ifTrue() : t.ifFalse());
         elementwise(Op::copy_masked, result, v, {}, Value{fMask.exec});
-        fTop = mark;
+        release(mark);
         patch(skip);
     }
     --fDepth;
@@ -1383,8 +1449,7 @@ Value Lowerer::inlineCall(const FunctionDeclaration& f, const std::vector<Value>
         emit(Op::copy, retMask, execOrAll());
         fMask = Mask{};
         fMask.ret = retMask;
-        fMask.exec = alloc(1);
-        refreshExec();
+        enterExec();
     }
     fFrames.push_back({result, callDepth, retMask});
     ++fDepth;
