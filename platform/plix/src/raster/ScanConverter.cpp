@@ -249,9 +249,34 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
         const Chain& c = fChain[size_t(find(int(k)))];
         if (c.turns > 1 || (c.turns == 1 && c.pieces > 2)) return true;
     }
+    // Chains that share cells: exact only for two chains running one way each in opposite
+    // directions that do not cross (a band between an outline and its inner side): the
+    // winding steps up at one and back down at the other.
+    int rootA = -1, rootB = -1;
+    for (size_t k = 0; k < n; ++k) {
+        const int r = find(int(k));
+        if (r == rootA || r == rootB) continue;
+        if (rootA < 0) rootA = r;
+        else if (rootB < 0) rootB = r;
+        else return true;  // three chains or more
+    }
+    if (rootB < 0) return false;
+    if (fChain[size_t(rootA)].turns || fChain[size_t(rootB)].turns) return true;
+    float wA = 0, wB = 0;
+    for (size_t k = 0; k < n; ++k) (find(int(k)) == rootA ? wA : wB) = p[k].w;
+    if (wA != -wB) return true;
+    // Segments (a, b) and (c, d) touch or cross when each straddles the other's line.
+    auto side = [](float ax, float ay, float bx, float by, float cx, float cy) {
+        return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+    };
     for (size_t a = 0; a < n; ++a)
-        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b)
-            if (find(int(a)) != find(int(b))) return true;
+        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b) {
+            if (find(int(a)) == find(int(b))) continue;
+            const Piece &u = p[a], &v = p[b];
+            const float s1 = side(u.xa, u.ya, u.xb, u.yb, v.xa, v.ya), s2 = side(u.xa, u.ya, u.xb, u.yb, v.xb, v.yb);
+            const float s3 = side(v.xa, v.ya, v.xb, v.yb, u.xa, u.ya), s4 = side(v.xa, v.ya, v.xb, v.yb, u.xb, u.yb);
+            if (!(s1 * s2 > 0) && !(s3 * s4 > 0)) return true;
+        }
     return false;
 }
 
@@ -259,8 +284,8 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
 // sub-row (pieces ending inside the row make it differ from one sub-row to the next). A
 // cluster is summed over the whole row height when its chains keep each pixel to two
 // neighbouring winding values and the winding reaching it is the same in every sub-row: the
-// summed area is then exact under either rule. Other clusters are summed sub-row by sub-row. Runs between clusters
-// are constant spans.
+// summed area is then exact under either rule. Other clusters are summed sub-row by sub-row.
+// Runs between clusters are constant spans.
 void AAFiller::sparseRow(int y) {
     float* acc = fAcc.data();
     float carry[kSubRows] = {};
