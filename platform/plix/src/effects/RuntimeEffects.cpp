@@ -1,0 +1,295 @@
+#include "effects/RuntimeEffects.h"
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+#include "canvas/Canvas.h"
+#include "raster/Paint.h"
+
+namespace plix {
+
+namespace {
+
+using sksl::ChildType;
+
+// Maps device pixel centres into the space that toDevice maps to the device; false when it
+// cannot be inverted.
+bool AppendInverse(Pipeline& p, const Matrix& toDevice) {
+    Matrix inverse;
+    if (!toDevice.invert(&inverse)) return false;
+    if (inverse.hasPerspective()) {
+        float* m = p.makeArray<float>(9);
+        for (int i = 0; i < 9; ++i) m[i] = inverse[i];
+        p.append(Op::matrix_perspective, m);
+    } else {
+        float* m = p.makeArray<float>(6);
+        for (int i = 0; i < 6; ++i) m[i] = inverse[i];
+        p.append(Op::matrix_2x3, m);
+    }
+    return true;
+}
+
+// A child shader evaluated at the coordinates the program asks for: its own pipeline, built
+// once, run over the given points instead of device pixels.
+class ChildPipeline {
+public:
+    explicit ChildPipeline(const Shader& shader) {
+        StageRec rec{&fPipeline, nullptr, 1.0f};
+        fOk = shader.appendStages(rec, Matrix());
+    }
+
+    // in = {x, y}, out = {r, g, b, a}
+    static void Eval(void* context, int n, const float* const* in, float* const* out) {
+        auto* self = static_cast<ChildPipeline*>(context);
+        Batch batch;
+        for (int start = 0; start < n; start += kBatch) {
+            const int count = std::min(kBatch, n - start);
+            if (!self->fOk) {
+                for (int c = 0; c < 4; ++c) std::memset(out[c] + start, 0, sizeof(float) * size_t(count));
+                continue;
+            }
+            std::memcpy(batch.x, in[0] + start, sizeof(float) * size_t(count));
+            std::memcpy(batch.y, in[1] + start, sizeof(float) * size_t(count));
+            batch.n = count;
+            self->fPipeline.run(batch);
+            std::memcpy(out[0] + start, batch.r, sizeof(float) * size_t(count));
+            std::memcpy(out[1] + start, batch.g, sizeof(float) * size_t(count));
+            std::memcpy(out[2] + start, batch.b, sizeof(float) * size_t(count));
+            std::memcpy(out[3] + start, batch.a, sizeof(float) * size_t(count));
+        }
+    }
+
+private:
+    Pipeline fPipeline;
+    bool fOk = false;
+};
+
+// A child colour filter applied to the colours the program passes: in = out = {r, g, b, a}.
+class ChildFilter {
+public:
+    explicit ChildFilter(const ColorFilter& filter) {
+        StageRec rec{&fPipeline, nullptr, 1.0f};
+        filter.appendStages(rec);
+    }
+
+    static void Eval(void* context, int n, const float* const* in, float* const* out) {
+        auto* self = static_cast<ChildFilter*>(context);
+        Batch batch;
+        for (int start = 0; start < n; start += kBatch) {
+            const int count = std::min(kBatch, n - start);
+            float* regs[4] = {batch.r, batch.g, batch.b, batch.a};
+            for (int c = 0; c < 4; ++c) std::memcpy(regs[c], in[c] + start, sizeof(float) * size_t(count));
+            batch.n = count;
+            self->fPipeline.run(batch);
+            for (int c = 0; c < 4; ++c) std::memcpy(out[c] + start, regs[c], sizeof(float) * size_t(count));
+        }
+    }
+
+private:
+    Pipeline fPipeline;
+};
+
+// What every runtime effect object holds: the program, its uniforms and how to reach its children.
+class RuntimeEffectBase {
+protected:
+    RuntimeEffectBase(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children)
+        : fEffect(std::move(effect)), fChildren(std::move(children)), fId(NextId()) {
+        const size_t size = fEffect->reflection().uniformSize;
+        fUniforms.assign(size, 0);
+        if (uniforms && size) std::memcpy(fUniforms.data(), uniforms, size);
+        const auto& slots = fEffect->reflection().children;
+        fEvals.resize(slots.size());
+        for (size_t i = 0; i < slots.size(); ++i) {
+            RefCnt* child = fChildren[i].get();
+            if (!child) continue;  // unset: the executor's default for the kind
+            if (slots[i].type == ChildType::Shader) {
+                fShaderChildren.push_back(std::make_unique<ChildPipeline>(*static_cast<Shader*>(child)));
+                fEvals[i] = {&ChildPipeline::Eval, fShaderChildren.back().get()};
+            } else if (slots[i].type == ChildType::ColorFilter) {
+                fFilterChildren.push_back(std::make_unique<ChildFilter>(*static_cast<ColorFilter*>(child)));
+                fEvals[i] = {&ChildFilter::Eval, fFilterChildren.back().get()};
+            }
+            // Blender children of shader and colour-filter programs are not evaluated yet: they
+            // blend source over destination as an unset one does.
+        }
+    }
+
+    // Runs the fast executor with this object's uniforms. Its registers are made once per thread
+    // and kept for the batches and draws that follow; a program whose child is another runtime
+    // effect runs both at once, so the cache holds several and never drops one in use.
+    void Execute(const sksl::ExecArgs& args) const {
+        struct Cached {
+            uint64_t id = 0;
+            sp<sksl::Effect> effect;  // keeps the program the runner reads alive
+            std::unique_ptr<sksl::BatchRunner> runner;
+            int inUse = 0;
+            uint64_t lastUse = 0;
+        };
+        constexpr size_t Capacity = 8;
+        thread_local std::vector<Cached> cache;
+        thread_local uint64_t clock = 0;
+
+        cache.reserve(Capacity);  // entries never move: running ones are pointed at
+        Cached* entry = nullptr;
+        for (auto& c : cache)
+            if (c.id == fId) entry = &c;
+        if (!entry) {
+            if (cache.size() < Capacity) {
+                entry = &cache.emplace_back();
+            } else {
+                for (auto& c : cache)  // the least recently used that is not running
+                    if (!c.inUse && (!entry || c.lastUse < entry->lastUse)) entry = &c;
+            }
+            if (!entry) {  // every cached runner is running: a nest this deep runs uncached
+                fEffect->makeRunner(fUniforms.data())->run(args);
+                return;
+            }
+            entry->runner.reset();
+            entry->effect = fEffect;
+            entry->runner = fEffect->makeRunner(fUniforms.data());
+            entry->id = fId;
+        }
+        entry->lastUse = ++clock;
+        sksl::BatchRunner* runner = entry->runner.get();
+        ++entry->inUse;
+        struct Release {
+            int& count;
+            ~Release() { --count; }
+        } release{entry->inUse};
+        runner->run(args);
+    }
+
+    sksl::ExecArgs Args(int n) const {
+        sksl::ExecArgs args;
+        args.count = n;
+        args.uniforms = fUniforms.data();
+        args.children = fEvals.empty() ? nullptr : fEvals.data();
+        return args;
+    }
+
+    sp<sksl::Effect> fEffect;
+    std::vector<uint8_t> fUniforms;
+    RuntimeChildren fChildren;  // keeps the children alive
+    std::vector<std::unique_ptr<ChildPipeline>> fShaderChildren;
+    std::vector<std::unique_ptr<ChildFilter>> fFilterChildren;
+    std::vector<sksl::ChildEval> fEvals;
+    uint64_t fId;
+
+private:
+    static uint64_t NextId() {
+        static std::atomic<uint64_t> next{1};
+        return next.fetch_add(1);
+    }
+};
+
+class RuntimeShader final : public Shader, private RuntimeEffectBase {
+public:
+    RuntimeShader(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children, const Matrix* local)
+        : RuntimeEffectBase(std::move(effect), uniforms, std::move(children)), fLocal(local ? *local : Matrix()) {}
+
+    bool appendStages(const StageRec& rec, const Matrix& ctm) const override {
+        const Matrix toDevice = ctm * fLocal;
+        if (!AppendInverse(*rec.pipeline, toDevice)) return false;
+        auto* context = rec.pipeline->make(DrawContext{this, toDevice});
+        rec.pipeline->append(Op::callback, rec.pipeline->make(CallbackCtx{&Run, context}));
+        return true;
+    }
+
+private:
+    struct DrawContext {
+        const RuntimeShader* shader;
+        Matrix toDevice;  // for sk_FragCoord
+    };
+
+    static void Run(void* self, int n, const float* x, const float* y, float* r, float* g, float* b, float* a) {
+        const auto* context = static_cast<const DrawContext*>(self);
+        const RuntimeShader& shader = *context->shader;
+        sksl::ExecArgs args = shader.Args(n);
+        args.x = x;
+        args.y = y;
+        float fx[kBatch], fy[kBatch];
+        if (shader.fEffect->usesFragCoord()) {
+            for (int i = 0; i < n; ++i) {
+                const Point p = context->toDevice.mapPoint({x[i], y[i]});
+                fx[i] = p.x, fy[i] = p.y;
+            }
+            args.fragX = fx, args.fragY = fy;
+        }
+        args.out[0] = r, args.out[1] = g, args.out[2] = b, args.out[3] = a;
+        shader.Execute(args);
+    }
+
+    Matrix fLocal;
+};
+
+class RuntimeColorFilter final : public ColorFilter, private RuntimeEffectBase {
+public:
+    RuntimeColorFilter(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children)
+        : RuntimeEffectBase(std::move(effect), uniforms, std::move(children)) {}
+
+    void appendStages(const StageRec& rec) const override {
+        rec.pipeline->append(Op::callback, rec.pipeline->make(CallbackCtx{&Run, const_cast<RuntimeColorFilter*>(this)}));
+    }
+
+private:
+    // The colour registers are read and written in place.
+    static void Run(void* self, int n, const float*, const float*, float* r, float* g, float* b, float* a) {
+        const auto& filter = *static_cast<const RuntimeColorFilter*>(self);
+        float in[4][kBatch];
+        float* regs[4] = {r, g, b, a};
+        for (int c = 0; c < 4; ++c) std::memcpy(in[c], regs[c], sizeof(float) * size_t(n));
+        sksl::ExecArgs args = filter.Args(n);
+        for (int c = 0; c < 4; ++c) args.color[c] = in[c], args.out[c] = regs[c];
+        filter.Execute(args);
+    }
+};
+
+bool KindFits(ChildType type, RefCnt* child) {
+    if (!child) return true;
+    switch (type) {
+        case ChildType::Shader: return dynamic_cast<Shader*>(child) != nullptr;
+        case ChildType::ColorFilter: return dynamic_cast<ColorFilter*>(child) != nullptr;
+        case ChildType::Blender: return dynamic_cast<Blender*>(child) != nullptr;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CheckRuntimeChildren(const sksl::Effect& effect, const RuntimeChildren& children) {
+    const auto& slots = effect.reflection().children;
+    if (children.size() != slots.size()) return false;
+    for (size_t i = 0; i < slots.size(); ++i)
+        if (!KindFits(slots[i].type, children[i].get())) return false;
+    return true;
+}
+
+sp<Shader> MakeRuntimeShader(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children,
+                             const Matrix* local) {
+    if (!effect || effect->kind() != sksl::ProgramKind::Shader || !CheckRuntimeChildren(*effect, children))
+        return nullptr;
+    return make_sp<RuntimeShader>(std::move(effect), uniforms, std::move(children), local);
+}
+
+sp<ColorFilter> MakeRuntimeColorFilter(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children) {
+    if (!effect || effect->kind() != sksl::ProgramKind::ColorFilter || !CheckRuntimeChildren(*effect, children))
+        return nullptr;
+    return make_sp<RuntimeColorFilter>(std::move(effect), uniforms, std::move(children));
+}
+
+sp<Image> MakeRuntimeImage(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children,
+                           const Matrix* local, const ImageInfo& info) {
+    sp<Shader> shader = MakeRuntimeShader(std::move(effect), uniforms, std::move(children), local);
+    if (!shader) return nullptr;
+    sp<Surface> surface = Surface::MakeRaster(info, 0, nullptr);
+    if (!surface) return nullptr;
+    // Every pixel takes the program's colour as it is: no blending with the cleared surface.
+    Paint paint;
+    paint.shader = std::move(shader);
+    paint.blender = make_sp<ModeBlender>(BlendMode::Src);
+    surface->canvas()->drawPaint(paint);
+    return surface->makeImageSnapshot();
+}
+
+}  // namespace plix

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "capi/Handles.h"
+#include "core/String.h"
+#include "plix/plix.h"
+
+namespace {
+
+// Owns one reference of a handle for the test's duration.
+struct Held {
+    plix_handle h;
+    ~Held() { if (h) plix_refcnt_unref(h); }
+};
+
+plix_imageinfo Info(int w, int h, int colorType) { return {w, h, colorType, /*premul*/ 2, 0}; }
+constexpr int RGBA8888 = 4, RGBAF16Clamped = 13;
+
+std::vector<uint8_t> Pixels(plix_handle image, int w, int h) {
+    std::vector<uint8_t> px(size_t(w * h * 4));
+    const plix_imageinfo info = Info(w, h, RGBA8888);
+    const plix_handle pixmap = plix_pixmap_create(&info, px.data(), size_t(w * 4));
+    EXPECT_TRUE(plix_image_read_pixels(image, 0, pixmap, 0, 0, 0));
+    plix_pixmap_destroy(pixmap);
+    return px;
+}
+
+TEST(RuntimeEffect, CompilesReflectsAndRendersAnImage) {
+    const char* sksl =
+        "uniform float2 iResolution; uniform int iFrame; uniform float3 tint;\n"
+        "half4 main(float2 p) { return half4(tint * (p.x < iResolution.x / 2 ? 1 : 0.5), 1); }";
+    Held effect{plix_runtimeeffect_make_for_shader(sksl, 0)};
+    ASSERT_NE(effect.h, 0u);
+    ASSERT_EQ(plix_runtimeeffect_get_uniform_count(effect.h), 3);
+    EXPECT_EQ(plix_runtimeeffect_get_uniform_data_size(effect.h), 24u);
+    EXPECT_EQ(plix_runtimeeffect_index_of_uniform(effect.h, "tint"), 2);
+    EXPECT_EQ(plix_runtimeeffect_index_of_uniform(effect.h, "absent"), -1);
+    EXPECT_EQ(plix_runtimeeffect_get_uniform_offset(effect.h, 2), 12u);
+    EXPECT_EQ(plix_runtimeeffect_get_uniform_type(effect.h, 1), 7);  // Int
+    EXPECT_STREQ(plix_runtimeeffect_get_uniform_name(effect.h, 0), "iResolution");
+
+    float uniforms[6] = {4, 2, 0, 1, 0.5f, 0};  // resolution 4 x 2, frame 0 (bits), tint (1, .5, 0)
+    std::memset(&uniforms[2], 0, 4);
+    const plix_imageinfo info = Info(4, 2, RGBA8888);
+    Held image{plix_runtimeeffect_make_image(effect.h, 0, uniforms, nullptr, nullptr, &info, false)};
+    ASSERT_NE(image.h, 0u);
+    const auto px = Pixels(image.h, 4, 2);
+    EXPECT_EQ(px[0], 255);       // left half: the tint
+    EXPECT_NEAR(px[1], 128, 1);
+    EXPECT_EQ(px[3], 255);
+    EXPECT_NEAR(px[3 * 4 + 0], 128, 1);  // right half: half the tint
+}
+
+TEST(RuntimeEffect, ACompileErrorComesBackAsTextAndNoEffect) {
+    const plix_handle text = plix_string_create();
+    EXPECT_EQ(plix_runtimeeffect_make_for_shader("half4 main(float2 p) { return nope; }", text), 0u);
+    EXPECT_NE(std::string(plix_string_get_text(text)).find("nope"), std::string::npos);
+    EXPECT_EQ(plix_runtimeeffect_make_for_shader(nullptr, text), 0u);
+    const plix_handle ok = plix_runtimeeffect_make_for_shader("half4 main(float2 p) { return half4(1); }", text);
+    EXPECT_NE(ok, 0u);
+    EXPECT_STREQ(plix_string_get_text(text), "");  // cleared on success
+    plix_refcnt_unref(ok);
+    plix_string_destroy(text);
+}
+
+TEST(RuntimeEffect, ChildShadersAreEvaluatedAtTheCoordinatesAskedAndUnsetOnesAreTransparent) {
+    Held parent{plix_runtimeeffect_make_for_shader(
+        "uniform shader s; half4 main(float2 p) { half4 c = s.eval(p * 2); return half4(c.r + 0.25, c.g, 0, 1); }", 0)};
+    ASSERT_NE(parent.h, 0u);
+    EXPECT_EQ(plix_runtimeeffect_get_child_count(parent.h), 1);
+    EXPECT_EQ(plix_runtimeeffect_get_child_type(parent.h, 0), 0);
+    EXPECT_EQ(plix_runtimeeffect_index_of_child(parent.h, "s"), 0);
+
+    // The state image of the game: four half floats a pixel.
+    const plix_imageinfo state = Info(14, 14, RGBAF16Clamped);
+    const plix_handle none[1] = {0};
+    Held first{plix_runtimeeffect_make_image(parent.h, 0, nullptr, none, nullptr, &state, false)};
+    ASSERT_NE(first.h, 0u);
+    EXPECT_NEAR(Pixels(first.h, 14, 14)[0], 64, 1);  // 0 + 0.25
+
+    // A child whose red is its x coordinate / 16: the parent asks at twice its own position.
+    Held childEffect{plix_runtimeeffect_make_for_shader("half4 main(float2 p) { return half4(p.x / 16, 0, 0, 1); }", 0)};
+    Held child{plix_runtimeeffect_make_shader(childEffect.h, nullptr, nullptr, nullptr)};
+    ASSERT_NE(child.h, 0u);
+    const plix_handle children[1] = {child.h};
+    Held second{plix_runtimeeffect_make_image(parent.h, 0, nullptr, children, nullptr, &state, false)};
+    ASSERT_NE(second.h, 0u);
+    const auto px = Pixels(second.h, 14, 14);
+    EXPECT_NEAR(px[0], 255 * (0.25 + 1.0 / 16), 1);            // pixel 0: x = 0.5, asked at 1
+    EXPECT_NEAR(px[2 * 4], 255 * (0.25 + 5.0 / 16), 1);        // pixel 2: x = 2.5, asked at 5
+}
+
+TEST(RuntimeEffect, MakersRefuseWhatDoesNotFit) {
+    Held shaderEffect{plix_runtimeeffect_make_for_shader("half4 main(float2 p) { return half4(1); }", 0)};
+    Held filterEffect{plix_runtimeeffect_make_for_color_filter("half4 main(half4 c) { return c.bgra; }", 0)};
+    ASSERT_NE(shaderEffect.h, 0u);
+    ASSERT_NE(filterEffect.h, 0u);
+    EXPECT_EQ(plix_runtimeeffect_make_shader(filterEffect.h, nullptr, nullptr, nullptr), 0u);
+    EXPECT_EQ(plix_runtimeeffect_make_color_filter(shaderEffect.h, nullptr, nullptr), 0u);
+    Held filter{plix_runtimeeffect_make_color_filter(filterEffect.h, nullptr, nullptr)};
+    EXPECT_NE(filter.h, 0u);
+    EXPECT_EQ(plix_runtimeeffect_make_shader(0, nullptr, nullptr, nullptr), 0u);
+    const plix_imageinfo bad = Info(-1, 4, RGBA8888);
+    EXPECT_EQ(plix_runtimeeffect_make_image(shaderEffect.h, 0, nullptr, nullptr, nullptr, &bad, false), 0u);
+
+    // A child of the wrong kind: a colour filter where a shader belongs.
+    Held withChild{plix_runtimeeffect_make_for_shader("uniform shader s; half4 main(float2 p) { return s.eval(p); }", 0)};
+    const plix_handle wrong[1] = {filter.h};
+    EXPECT_EQ(plix_runtimeeffect_make_shader(withChild.h, nullptr, wrong, nullptr), 0u);
+}
+
+}  // namespace
