@@ -105,6 +105,8 @@ void TfrmMain::BufferAPass(float ATime, const Ui::TRectF& ADest) {
     FBufferAEffect->SetChildShaderByName("iChannel0", FBufferAShader);
     const TSkImageInfo info(StateWidth, StateHeight, TSkColorType::RGBAF16Clamped, TSkAlphaType::Premul);
     FStateImage = FBufferAEffect->MakeImage(info, false, nullptr);
+    // A render that fails (out of memory, say) must not leave the frame with no state to read.
+    if (!FStateImage) throw ESkException("The state pass of BufferA.sksl produced no image");
     FBufferAShader = FStateImage->MakeRawShader(TSkSamplingOptions(TSkFilterMode::Nearest, TSkMipmapMode::None),
                                                 TSkTileMode::Clamp, TSkTileMode::Clamp);
 }

@@ -89,7 +89,7 @@ public:
         static void RootChanged(TSkCustomAnimation* AAnimation);
         // The process, if it exists (tests and diagnostics).
         static TProcess* Instance();
-        // Frees the process (at program end, and between tests).
+        // Frees the process (between tests; at program end it is left as it is).
         static void Shutdown();
 
         // How the framework is reached: the pulse maker (ticks call the given callback), the

@@ -49,8 +49,10 @@ private:
     Ui::TFmxHandle fTimer = 0;
 };
 
-std::unique_ptr<TSkCustomAnimation::TProcess>& Holder() {
-    static std::unique_ptr<TSkCustomAnimation::TProcess> process;
+// The process lives until the program ends and is not destroyed at exit: it talks to framework
+// services that static destruction may already have taken down.
+TSkCustomAnimation::TProcess*& Holder() {
+    static TSkCustomAnimation::TProcess* process = nullptr;
     return process;
 }
 
@@ -68,13 +70,16 @@ TProcess::TFramework& TProcess::Framework() {
     return framework;
 }
 
-TProcess* TProcess::Instance() { return Holder().get(); }
+TProcess* TProcess::Instance() { return Holder(); }
 
-void TProcess::Shutdown() { Holder().reset(); }
+void TProcess::Shutdown() {
+    delete Holder();
+    Holder() = nullptr;
+}
 
 void TProcess::Add(TSkCustomAnimation* AAnimation) {
-    auto& holder = Holder();
-    if (!holder) holder.reset(new TProcess());
+    auto*& holder = Holder();
+    if (!holder) holder = new TProcess();
     holder->DoAdd(AAnimation);
 }
 

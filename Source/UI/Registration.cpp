@@ -27,7 +27,6 @@ struct TRegistration {
             Ui::TMessageManager::DefaultManager().Unsubscribe<Ui::TMainFormChangedMessage>(id);
         };
     }
-    ~TRegistration() { TSkCustomAnimation::TProcess::Shutdown(); }
 };
 
 TRegistration gRegistration;
