@@ -16,7 +16,9 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Skia/API.h"
@@ -103,6 +105,18 @@ struct Shader : Object {
     plix_sampling_options sampling{};
 };
 
+// Direct contexts, GL interfaces and texture images: named, with what was current when they
+// were made.
+struct GpuObject : Object {
+    std::string name;
+    std::string madeOn;  // the context current when it was made
+};
+
+struct RenderTarget : Object {
+    int width = 0, height = 0, sampleCount = 0, stencilBits = 0;
+    plix_gl_framebuffer_info framebuffer{};
+};
+
 struct PathEffect : Object {
     std::vector<float> intervals;
     float phase = 0;
@@ -176,6 +190,11 @@ struct Canvas : Object {
 
 struct Surface : Object {
     Pixmap pixels;
+    // GPU surfaces: the render target they draw into, their origin and context.
+    bool gpu = false;
+    RenderTarget target;
+    int origin = 0;
+    std::string context;
     Canvas canvas;
     int flushes = 0;
     plix_surface_raster_release_proc release = nullptr;
@@ -202,6 +221,21 @@ public:
     bool refuseSurfaces = false;
     // When set, every draw raises this message (as a failing engine call would).
     std::string failDraws;
+
+    // ---- GPU ----
+    // Names the GPU context current on the calling thread (set by a stand-in of EGL).
+    std::function<std::string()> currentContext = [] { return std::string("-"); };
+    bool failGlInterface = false;
+    bool failDirectContext = false;
+    int maxSampleCount = 4;
+    // GPU work in order: "interface on shared", "context 1 on shared", "flush context 1 sync on
+    // shared", "abandon context 2 on window 1", "release context 1 on shared", "upload 4x2 on
+    // shared" ...
+    std::vector<std::string> gpuLog;
+    std::thread::id releasedOn;  // the thread that released a direct context's resources
+    int directContextsMade = 0;
+    int uploads = 0;
+    Surface* LastGpuSurface() const { return fLastGpuSurface; }
 
     template <class T>
     static T* As(plix_handle h) { return dynamic_cast<T*>(reinterpret_cast<Object*>(h)); }
@@ -235,6 +269,7 @@ private:
         Object* o = it->second;
         fObjects.erase(it);
         if (auto* s = dynamic_cast<Surface*>(o); s == fLastSurface) fLastSurface = nullptr;
+        if (auto* s = dynamic_cast<Surface*>(o); s == fLastGpuSurface) fLastGpuSurface = nullptr;
         delete o;
     }
     void Ref(plix_handle h) {
@@ -294,6 +329,7 @@ private:
     static inline FakeSkia* sCurrent = nullptr;
     std::map<plix_handle, Object*> fObjects;
     Surface* fLastSurface = nullptr;
+    Surface* fLastGpuSurface = nullptr;
 
     // ---- reference counting ----
     Spy<&API::plix_refcnt_ref> fRef{[this](plix_handle h) { Ref(h); }};
@@ -470,6 +506,77 @@ private:
     }};
     Spy<&API::plix_path_destroy> fPathDestroy{[this](plix_handle h) { Destroy(h); }};
     Spy<&API::plix_path_contains> fContains{[this](plix_handle h, float x, float y) { return PathOf(h).Contains(x, y); }};
+
+
+    // ---- GPU ----
+    std::string NameOf(plix_handle h) { return As<GpuObject>(h)->name; }
+    Spy<&API::plixgpu_gl_interface_make_native> fMakeNative{[this] {
+        if (failGlInterface) return plix_handle(0);
+        auto* o = Make<GpuObject>();
+        o->name = "interface";
+        o->madeOn = currentContext();
+        gpuLog.push_back("interface on " + o->madeOn);
+        return Handle(o);
+    }};
+    Spy<&API::plixgpu_directcontext_make_gl> fMakeGl{[this](plix_handle glInterface, const plix_context_options*) {
+        if (failDirectContext || !glInterface) return plix_handle(0);
+        auto* o = Make<GpuObject>();
+        o->name = "context " + std::to_string(++directContextsMade);
+        o->madeOn = currentContext();
+        gpuLog.push_back(o->name + " on " + o->madeOn);
+        return Handle(o);
+    }};
+    Spy<&API::plixgpu_directcontext_flush_and_submit> fContextFlush{[this](plix_handle h, bool sync) {
+        gpuLog.push_back("flush " + NameOf(h) + (sync ? " sync" : "") + " on " + currentContext());
+    }};
+    Spy<&API::plixgpu_directcontext_abandon_context> fAbandon{
+        [this](plix_handle h) { gpuLog.push_back("abandon " + NameOf(h) + " on " + currentContext()); }};
+    Spy<&API::plixgpu_directcontext_release_resources_and_abandon_context> fReleaseResources{[this](plix_handle h) {
+        releasedOn = std::this_thread::get_id();
+        gpuLog.push_back("release " + NameOf(h) + " on " + currentContext());
+    }};
+    Spy<&API::plixgpu_directcontext_get_max_surface_sample_count_for_color_type> fMaxSamples{
+        [this](plix_handle, int32_t) { return maxSampleCount; }};
+    Spy<&API::plixgpu_backendrendertarget_create_gl> fRenderTarget{
+        [this](int32_t w, int32_t h, int32_t samples, int32_t stencil, const plix_gl_framebuffer_info* info) {
+            auto* t = Make<RenderTarget>();
+            t->width = w;
+            t->height = h;
+            t->sampleCount = samples;
+            t->stencilBits = stencil;
+            t->framebuffer = *info;
+            return Handle(t);
+        }};
+    Spy<&API::plixgpu_backendrendertarget_destroy> fRenderTargetDestroy{[this](plix_handle h) { Destroy(h); }};
+    Spy<&API::plix_surface_make_from_render_target> fFromRenderTarget{[this](plix_handle context, plix_handle target,
+                                                                             int32_t origin, int32_t colorType, plix_handle,
+                                                                             const plix_surface_props*) {
+        auto* s = Make<Surface>();
+        s->gpu = true;
+        s->target = *As<RenderTarget>(target);
+        s->pixels = {s->target.width, s->target.height, colorType, 2, nullptr, 0};
+        s->origin = origin;
+        s->context = NameOf(context);
+        s->canvas.surface = s;
+        fLastGpuSurface = s;
+        ++surfacesMade;
+        return Handle(s);
+    }};
+    Spy<&API::plix_image_make_cross_context> fCrossContext{[this](plix_handle, plix_handle pixmap, bool, bool) {
+        auto* i = Make<Image>();
+        i->pixmap = As<PixmapObject>(pixmap)->pixmap;
+        ++uploads;
+        gpuLog.push_back("upload " + std::to_string(i->pixmap.width) + "x" + std::to_string(i->pixmap.height) + " on " +
+                         currentContext());
+        return Handle(i);
+    }};
+    Spy<&API::plix_image_make_texture_image> fTextureImage{[this](plix_handle image, plix_handle, bool) {
+        auto* i = Make<Image>();
+        i->pixmap = As<Image>(image)->pixmap;
+        ++uploads;
+        gpuLog.push_back("texture on " + currentContext());
+        return Handle(i);
+    }};
 
     // ---- canvases ----
     Spy<&API::plix_canvas_save> fSave{[this](plix_handle h) {
