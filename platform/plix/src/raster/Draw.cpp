@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/Stroker.h"
+#include "raster/ImageBlitter.h"
 #include "raster/PipelineBlitter.h"
 #include "raster/ScanConverter.h"
 #include "raster/SolidBlitter.h"
@@ -43,6 +44,8 @@ void withBlitter(const DrawTarget& t, const Paint& paint, const Matrix& ctm, F&&
     };
     SolidBlitter solid;
     if (solid.init(t.dst, paint)) return run(solid);
+    ScaledImageBlitter image;
+    if (image.init(t.dst, paint, ctm)) return run(image);
     if (tCache.busy) {
         if (auto own = PipelineBlitter::Make(t.dst, paint, ctm)) run(*own);
         return;

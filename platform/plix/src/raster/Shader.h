@@ -5,7 +5,9 @@
 
 #include "core/BlendMode.h"
 #include "core/ColorSpace.h"
+#include "core/ImageInfo.h"
 #include "core/RefCnt.h"
+#include "core/Sampling.h"
 #include "geometry/Matrix.h"
 #include "raster/Pipeline.h"
 
@@ -16,6 +18,15 @@ struct StageRec {
     Pipeline* pipeline;
     ColorSpace* dstColorSpace;  // null: untagged destination, no colour conversion
     float paintAlpha;           // 0..1; shaders that are not opaque-by-colour ignore it
+};
+
+// An image as a shader draws it, for the blitters' scaled-image fast path.
+struct ImageDraw {
+    Pixmap pixels;
+    Matrix deviceToImage;  // device points to the image's pixel space
+    SamplingOptions sampling;
+    TileMode tileX = TileMode::Clamp, tileY = TileMode::Clamp;
+    bool raw = false;  // stored values handed on unconverted
 };
 
 class Shader : public RefCnt {
@@ -30,6 +41,8 @@ public:
     virtual bool asSolidColor(float rgba[4]) const { (void)rgba; return false; }
     // Alpha-only images take their colour from the paint.
     virtual bool usesPaintColor() const { return false; }
+    // A shader that is an image under a matrix: the image and how it is drawn through ctm.
+    virtual bool asImageDraw(const Matrix& ctm, ImageDraw* out) const { (void)ctm, (void)out; return false; }
 };
 
 class ColorFilter : public RefCnt {

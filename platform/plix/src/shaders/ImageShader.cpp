@@ -66,6 +66,12 @@ public:
     bool isOpaque() const override {
         return fImage->isOpaque() && fTileX != TileMode::Decal && fTileY != TileMode::Decal;
     }
+    bool asImageDraw(const Matrix& ctm, ImageDraw* out) const override {
+        Matrix inv;
+        if (!(ctm * fLocal).invert(&inv)) return false;
+        *out = {fImage->pixmap(), inv, fSampling, fTileX, fTileY, fRaw};
+        return true;
+    }
 
 private:
     static ImageLevel levelOf(const Pixmap& pm) {

@@ -1,0 +1,220 @@
+#include "raster/ImageBlitter.h"
+
+#include "raster/Pipeline.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace plix {
+
+namespace {
+
+// The columns and a row of samples, kept per thread so that draws allocate nothing once grown.
+struct Scratch {
+    std::vector<int32_t> x0;       // left image column of each device column
+    struct alignas(16) Weights {
+        int16_t v[8];  // (256 - w, w) four times
+    };
+    std::vector<Weights> weights;
+    std::vector<uint32_t> row;
+    std::vector<uint64_t> vrow;  // an image row pair blended down, four 16-bit channels a pixel
+};
+thread_local Scratch tScratch;
+
+// The left one of the two pixels a sample at f (pixel-centre units) reads, and the weight of
+// the right one in 1/256, kept inside [0, n - 2] (clamped tiling).
+inline void tap(float f, int n, int32_t* i0, int32_t* w) {
+    f -= 0.5f;
+    const float fl = std::floor(f);
+    if (!(fl >= 0)) {  // before the first pixel, or NaN
+        *i0 = 0, *w = 0;
+        return;
+    }
+    if (fl >= float(n - 1)) {
+        *i0 = n - 2, *w = 256;
+        return;
+    }
+    *i0 = int32_t(fl);
+    *w = int32_t((f - fl) * 256 + 0.5f);
+}
+
+// Source over destination, both premultiplied 8888: s + d (255 - sa) / 255 per channel, two
+// channels at a time, rounded.
+inline uint32_t srcOver(uint32_t s, uint32_t d) {
+    const uint32_t ia = 255 - (s >> 24);
+    uint32_t rb = (d & 0x00ff00ffu) * ia + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+    uint32_t ag = ((d >> 8) & 0x00ff00ffu) * ia + 0x00800080u;
+    ag = (ag + ((ag >> 8) & 0x00ff00ffu)) & 0xff00ff00u;
+    return s + (rb | ag);
+}
+
+// Two image rows blended down, n pixels: each channel r0 (256 - wy) + r1 wy, halved (value x
+// 128), into four 16-bit channels a pixel.
+void downSse2(const uint32_t* r0, const uint32_t* r1, int n, int wy, uint64_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i wTop = _mm_set1_epi16(int16_t(256 - wy)), wBottom = _mm_set1_epi16(int16_t(wy));
+    auto down = [&](__m128i a, __m128i b, __m128i* lo, __m128i* hi) {
+        *lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), wTop),
+                                           _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), wBottom)), 1);
+        *hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), wTop),
+                                           _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), wBottom)), 1);
+    };
+    int c = 0;
+    for (; c + 4 <= n; c += 4) {
+        __m128i lo, hi;
+        down(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r0 + c)),
+             _mm_loadu_si128(reinterpret_cast<const __m128i*>(r1 + c)), &lo, &hi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + c), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + c + 2), hi);
+    }
+    for (; c < n; ++c) {
+        __m128i lo, hi;
+        down(_mm_cvtsi32_si128(int(r0[c])), _mm_cvtsi32_si128(int(r1[c])), &lo, &hi);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + c), lo);
+    }
+}
+
+// The same with 256-bit registers, on CPUs that have them.
+__attribute__((target("avx2"))) void downAvx2(const uint32_t* r0, const uint32_t* r1, int n, int wy, uint64_t* out) {
+    const __m256i wTop = _mm256_set1_epi16(int16_t(256 - wy)), wBottom = _mm256_set1_epi16(int16_t(wy));
+    int c = 0;
+    for (; c + 4 <= n; c += 4) {
+        const __m256i a = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r0 + c)));
+        const __m256i b = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r1 + c)));
+        const __m256i v = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, wTop), _mm256_mullo_epi16(b, wBottom)), 1);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c), v);
+    }
+    if (c < n) downSse2(r0 + c, r1 + c, n - c, wy, out + c);
+}
+
+using DownFn = void (*)(const uint32_t*, const uint32_t*, int, int, uint64_t*);
+DownFn downFn() {
+    static const DownFn fn = isaSupported(Isa::AVX2) ? downAvx2 : downSse2;
+    return fn;
+}
+
+}  // namespace
+
+bool ScaledImageBlitter::init(const Pixmap& dst, const Paint& paint, const Matrix& ctm) {
+    ImageDraw d;
+    if (!paint.shader || paint.colorFilter || !(paint.alpha() >= 1) || !paint.shader->asImageDraw(ctm, &d)) return false;
+    BlendMode mode;
+    if (!paint.asBlendMode(&mode) || (mode != BlendMode::SrcOver && mode != BlendMode::Src)) return false;
+    const ColorType ct = dst.colorType();
+    if (!dst.valid() || (ct != ColorType::RGBA8888 && ct != ColorType::BGRA8888) || d.pixels.colorType() != ct) return false;
+    if (dst.alphaType() == AlphaType::Unpremul || d.pixels.alphaType() == AlphaType::Unpremul) return false;
+    if (!d.raw && dst.colorSpace() && d.pixels.colorSpace() &&
+        !ColorSpace::Equals(dst.colorSpace(), d.pixels.colorSpace()))
+        return false;
+    if (d.sampling.useCubic || d.sampling.mipmap != MipmapMode::None || d.sampling.filter != FilterMode::Linear)
+        return false;
+    if (d.tileX != TileMode::Clamp || d.tileY != TileMode::Clamp) return false;
+    const Matrix& m = d.deviceToImage;
+    if (m.hasPerspective() || m[Matrix::kKX] != 0 || m[Matrix::kKY] != 0 || !m.isFinite()) return false;
+    if (!(m[Matrix::kSX] > 0) || !(m[Matrix::kSY] > 0)) return false;
+    if (d.pixels.width() < 2 || d.pixels.height() < 2 || d.pixels.rowBytes() % 4) return false;
+    fDst = dst;
+    fSrc = d.pixels;
+    fSx = m[Matrix::kSX], fTx = m[Matrix::kTX], fSy = m[Matrix::kSY], fTy = m[Matrix::kTY];
+    fSrcMode = mode == BlendMode::Src;
+    fColW = -1;
+    return true;
+}
+
+void ScaledImageBlitter::prepareColumns(int x, int w) {
+    if (x == fColX && w == fColW) return;
+    Scratch& s = tScratch;
+    if (s.x0.size() < size_t(w)) s.x0.resize(size_t(w)), s.weights.resize(size_t(w)), s.row.resize(size_t(w));
+    for (int i = 0; i < w; ++i) {
+        int32_t wx;
+        tap((float(x + i) + 0.5f) * fSx + fTx, fSrc.width(), &s.x0[size_t(i)], &wx);
+        for (int k = 0; k < 8; k += 2) s.weights[size_t(i)].v[k] = int16_t(256 - wx), s.weights[size_t(i)].v[k + 1] = int16_t(wx);
+    }
+    fColX = x, fColW = w;
+}
+
+template <class Emit>
+void ScaledImageBlitter::sampleRow(int y, int w, Emit&& emit) const {
+    int32_t y0, wy;
+    tap((float(y) + 0.5f) * fSy + fTy, fSrc.height(), &y0, &wy);
+    const uint32_t* r0 = fSrc.row<const uint32_t>(y0);
+    const uint32_t* r1 = fSrc.row<const uint32_t>(y0 + 1);
+    const __m128i half = _mm_set1_epi32(1 << 14);
+    const int32_t* x0 = tScratch.x0.data();
+    const Scratch::Weights* wx = tScratch.weights.data();
+    // First down: the two image rows blended over the columns the run reads (x0 never
+    // decreases along a run).
+    const int c0 = x0[0], c1 = x0[w - 1] + 2;
+    std::vector<uint64_t>& vrow = tScratch.vrow;
+    if (vrow.size() < size_t(c1 - c0) + 4) vrow.resize(size_t(c1 - c0) + 4);
+    downFn()(r0 + c0, r1 + c0, c1 - c0, wy, vrow.data());
+    // Then across: each pixel's two neighbours side by side, weighted and summed; two pixels
+    // at a time.
+    const uint64_t* vr = vrow.data() - c0;
+    auto across = [&](int i) {
+        __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vr + x0[i]));
+        p = _mm_unpacklo_epi16(p, _mm_srli_si128(p, 8));  // left and right of each channel side by side
+        __m128i s = _mm_madd_epi16(p, _mm_load_si128(reinterpret_cast<const __m128i*>(wx[i].v)));
+        s = _mm_srli_epi32(_mm_add_epi32(s, half), 15);
+        return _mm_min_epi16(s, _mm_shuffle_epi32(s, 0xff));  // colour within alpha
+    };
+    int i = 0;
+    for (; i + 2 <= w; i += 2) {
+        const __m128i two = _mm_packs_epi32(across(i), across(i + 1));
+        const __m128i bytes = _mm_packus_epi16(two, two);
+        emit(i, uint32_t(_mm_cvtsi128_si32(bytes)));
+        emit(i + 1, uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4))));
+    }
+    if (i < w) {
+        const __m128i one = _mm_packs_epi32(across(i), across(i));
+        emit(i, uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(one, one))));
+    }
+}
+
+void ScaledImageBlitter::blitH(int x, int y, int w) {
+    if (w <= 0) return;
+    prepareColumns(x, w);
+    uint32_t* d = fDst.row<uint32_t>(y) + x;
+    if (fSrcMode) {
+        sampleRow(y, w, [d](int i, uint32_t s) { d[i] = s; });
+        return;
+    }
+    sampleRow(y, w, [d](int i, uint32_t s) {
+        if (s >= 0xff000000u) d[i] = s;
+        else if (s) d[i] = srcOver(s, d[i]);
+    });
+}
+
+void ScaledImageBlitter::blitAntiH(int x, int y, const uint8_t* cov, int n) {
+    if (n <= 0) return;
+    prepareColumns(x, n);
+    uint32_t* samples = tScratch.row.data();
+    sampleRow(y, n, [samples](int i, uint32_t s) { samples[i] = s; });
+    uint32_t* d = fDst.row<uint32_t>(y) + x;
+    for (int i = 0; i < n; ++i) {
+        // The sample scaled by coverage, then as for a full run.
+        const float k = cov[i] * (1 / 255.0f);
+        uint32_t s = 0;
+        for (int c = 0; c < 4; ++c) s |= uint32_t(float((samples[i] >> (8 * c)) & 255) * k + 0.5f) << (8 * c);
+        if (fSrcMode) {
+            uint32_t o = 0;
+            for (int c = 0; c < 4; ++c) {
+                const float dc = float((d[i] >> (8 * c)) & 255), sc = float((samples[i] >> (8 * c)) & 255);
+                o |= uint32_t(dc + (sc - dc) * k + 0.5f) << (8 * c);
+            }
+            d[i] = o;
+        } else {
+            d[i] = srcOver(s, d[i]);
+        }
+    }
+}
+
+void ScaledImageBlitter::blitRect(int x, int y, int w, int h) {
+    for (int j = 0; j < h; ++j) blitH(x, y + j, w);
+}
+
+}  // namespace plix
