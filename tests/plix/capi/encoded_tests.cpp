@@ -125,3 +125,49 @@ TEST(CapiEncoded, FilesAndPixmaps) {
     plix_pixmap_destroy(pm);
     plix_refcnt_unref(img);
 }
+
+TEST(CapiEncoded, CodecsDecodeOnceAndConvertOnRequest) {
+    registerProcs();
+    plix_handle img = testImage();
+    Bytes png;
+    plix_handle w = plix_wstreamadapter_create(&png);
+    ASSERT_TRUE(plix_image_encode_to_stream(img, w, 4, 100));
+    plix_wstreamadapter_destroy(w);
+    plix_refcnt_unref(img);
+
+    plix_handle codec = plix_codec_make_with_copy(png.data.data(), png.data.size());
+    ASSERT_NE(codec, 0u);
+    plix_isize size{};
+    plix_codec_get_dimensions(codec, &size);
+    EXPECT_EQ(size.width, 3);
+    EXPECT_EQ(size.height, 2);
+    EXPECT_EQ(plix_codec_get_encoded_image_format(codec), 4);
+    // Unpremultiplied RGBA: the half-transparent green comes back as stored.
+    plix_handle un = plix_codec_get_image(codec, 4, 3, 0);
+    ASSERT_NE(un, 0u);
+    plix_handle pm = plix_image_peek_pixels(un);
+    const uint8_t* p = static_cast<const uint8_t*>(plix_pixmap_get_pixel_addr(pm, 2, 0));
+    EXPECT_EQ(p[1], 255);
+    EXPECT_EQ(p[3], 128);
+    plix_pixmap_destroy(pm);
+    plix_refcnt_unref(un);
+    std::vector<uint32_t> bgra(6);
+    ASSERT_TRUE(plix_codec_get_pixels(codec, bgra.data(), 12, 6, 2, 0));
+    EXPECT_EQ(bgra[0], 0xffff0000u);
+    EXPECT_EQ(bgra[1], 0x80008000u);  // premultiplied green at half
+    EXPECT_FALSE(plix_codec_get_pixels(codec, bgra.data(), 8, 6, 2, 0));  // row bytes too small
+    EXPECT_EQ(plix_codec_get_image(codec, 2, 2, 0), 0u);                  // 565 cannot be premultiplied
+    EXPECT_EQ(plix_codec_get_image(codec, 0, 2, 0), 0u);
+    plix_codec_destroy(codec);
+
+    Bytes in{png.data, 0};
+    codec = plix_codec_make_from_stream(plix_streamadapter_create(&in));  // the codec takes the adapter
+    ASSERT_NE(codec, 0u);
+    plix_codec_destroy(codec);
+    Bytes cut{std::vector<uint8_t>(png.data.begin(), png.data.begin() + 20), 0};
+    EXPECT_EQ(plix_codec_make_from_stream(plix_streamadapter_create(&cut)), 0u);  // taken and freed too
+    EXPECT_EQ(plix_codec_make_with_copy(png.data.data(), 10), 0u);
+    EXPECT_EQ(plix_codec_make_with_copy(nullptr, 10), 0u);
+    EXPECT_EQ(plix_codec_make_from_file("/no/such/file.png"), 0u);
+    EXPECT_EQ(plix_codec_get_encoded_image_format(0), 0);
+}
