@@ -30,7 +30,9 @@ plix_handle plix_path_create2(const char* svg) {
 
 void plix_path_destroy(plix_handle self) { delete from<Path>(self); }
 
-bool plix_path_contains(plix_handle self, float x, float y) { return self && ph(self).contains(x, y); }
+bool plix_path_contains(plix_handle self, float x, float y) {
+    return self && guard(false, [&] { return ph(self).contains(x, y); });
+}
 
 int32_t plix_path_convert_conic_to_quads(const plix_point* point1, const plix_point* point2, const plix_point* point3,
                                          float weight, plix_point* points, int32_t power2) {
@@ -45,7 +47,7 @@ void plix_path_get_bounds(plix_handle self, plix_rect* result) {
 }
 
 void plix_path_get_tight_bounds(plix_handle self, plix_rect* result) {
-    if (result) *result = fromRect(self ? ph(self).computeTightBounds() : Rect());
+    if (result) *result = fromRect(self ? guard(Rect(), [&] { return ph(self).computeTightBounds(); }) : Rect());
 }
 
 int32_t plix_path_get_fill_type(plix_handle self) { return self ? int32_t(ph(self).fillType()) : 0; }
@@ -68,38 +70,40 @@ plix_handle plix_path_interpolate(plix_handle self, plix_handle ending, float we
     });
 }
 
-bool plix_path_is_convex(plix_handle self) { return self && ph(self).isConvex(); }
+bool plix_path_is_convex(plix_handle self) {
+    return self && guard(false, [&] { return ph(self).isConvex(); });
+}
 bool plix_path_is_empty(plix_handle self) { return !self || ph(self).isEmpty(); }
 bool plix_path_is_finite(plix_handle self) { return self && ph(self).isFinite(); }
 bool plix_path_is_interpolatable(plix_handle self, plix_handle path) {
-    return self && path && ph(self).isInterpolatable(ph(path));
+    return self && path && guard(false, [&] { return ph(self).isInterpolatable(ph(path)); });
 }
 bool plix_path_is_last_contour_closed(plix_handle self) { return self && ph(self).isLastContourClosed(); }
 
 bool plix_path_is_line(plix_handle self, plix_point* lines) {
     Point l[2];
-    if (!self || !ph(self).isLine(l)) return false;
+    if (!self || !guard(false, [&] { return ph(self).isLine(l); })) return false;
     if (lines) lines[0] = fromPoint(l[0]), lines[1] = fromPoint(l[1]);
     return true;
 }
 
 bool plix_path_is_oval(plix_handle self, plix_rect* oval) {
     Rect r;
-    if (!self || !ph(self).isOval(&r)) return false;
+    if (!self || !guard(false, [&] { return ph(self).isOval(&r); })) return false;
     if (oval) *oval = fromRect(r);
     return true;
 }
 
 bool plix_path_is_rect(plix_handle self, plix_rect* rect) {
     Rect r;
-    if (!self || !ph(self).isRect(&r)) return false;
+    if (!self || !guard(false, [&] { return ph(self).isRect(&r); })) return false;
     if (rect) *rect = fromRect(r);
     return true;
 }
 
 bool plix_path_is_rrect(plix_handle self, plix_handle rrect) {
     RRect rr;
-    if (!self || !ph(self).isRRect(&rr)) return false;
+    if (!self || !guard(false, [&] { return ph(self).isRRect(&rr); })) return false;
     if (rrect) *from<RRect>(rrect) = rr;
     return true;
 }

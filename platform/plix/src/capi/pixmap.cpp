@@ -19,7 +19,9 @@ bool readOne(const Pixmap& p, int x, int y, float out[4]) {
     Pixmap src;
     if (!p.extractSubset(&src, x, y, x + 1, y + 1)) return false;
     src.setColorSpace(nullptr);
-    return convertPixels(Pixmap(ImageInfo::Make(1, 1, ColorType::RGBAF32, AlphaType::Unpremul), out, 16), src);
+    return guard(false, [&] {
+        return convertPixels(Pixmap(ImageInfo::Make(1, 1, ColorType::RGBAF32, AlphaType::Unpremul), out, 16), src);
+    });
 }
 
 uint8_t toByte(float v) { return uint8_t(std::lround(std::clamp(v, 0.0f, 1.0f) * 255)); }
