@@ -1,6 +1,7 @@
 // Checks the shading-language test corpus (tests/plix/sksl/corpus) against the reference
 // engine's WebAssembly build: every program under pass/ must compile and, where the reference can
-// render it, draw green in every pixel; every program under fail/ must be rejected. Run by hand
+// render it, draw green in every pixel (except programs marked "// reference-differs:", where
+// the reference is known to draw something else); every program under fail/ must be rejected. Run by hand
 // when the corpus changes:   node sksl_corpus.mjs [name-filter]
 // With --golden it also renders corpus/golden/*.sksl to corpus/golden/*.png (8-bit RGBA).
 import CanvasKitInit from 'canvaskit-wasm/bin/full/canvaskit.js';
@@ -17,10 +18,10 @@ const filter = args.find((a) => !a.startsWith('--')) || '';
 
 // The settings in a file's leading comment lines (see tests/plix/sksl/CorpusFile.h).
 function header(src) {
-  const h = { kind: 'shader', error: '', uniforms: {}, children: {}, width: 8, height: 8 };
+  const h = { kind: 'shader', error: '', uniforms: {}, children: {}, width: 8, height: 8, differs: '' };
   for (const line of src.split('\n')) {
     if (!line.startsWith('//')) break;
-    const m = line.slice(2).trim().match(/^(\w+)\s*(\w*)\s*:\s*(.*)$/);
+    const m = line.slice(2).trim().match(/^([\w-]+)\s*(\w*)\s*:\s*(.*)$/);
     if (!m) continue;
     const [, key, name, value] = m;
     if (key === 'kind') h.kind = value.trim();
@@ -28,6 +29,7 @@ function header(src) {
     else if (key === 'uniform') h.uniforms[name] = value.trim().split(/\s+/).map(Number);
     else if (key === 'child') h.children[name] = value.trim().split(/\s+/);
     else if (key === 'size') [h.width, h.height] = value.trim().split(/\s+/).map(Number);
+    else if (key === 'reference-differs') h.differs = value.trim();
   }
   return h;
 }
@@ -118,6 +120,7 @@ for (const folder of ['pass', 'fail']) {
       continue;
     }
     if (!eff) { report(false, name, err.split('\n')[0]); continue; }
+    if (h.differs) { report(true, name, 'compiles (the reference draws it differently, see the file)'); eff.delete(); continue; }
     if (h.kind === 'blender') { report(true, name, 'compiles (blenders are not drawn here)'); eff.delete(); continue; }
     const shader = makeShader(eff, h);
     if (!shader) { report(true, name, 'compiles (its children cannot be made here)'); eff.delete(); continue; }

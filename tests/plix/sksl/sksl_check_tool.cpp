@@ -3,6 +3,7 @@
 #include "sksl/Compiler.h"
 #include "sksl/Effect.h"
 #include "EffectRunner.h"
+#include "ProgramGenerator.h"
 
 #include <fstream>
 #include <iostream>
@@ -31,6 +32,7 @@ static void check(const std::string& name, const std::string& src, const std::st
         if (gRun) {
             sp<Effect> e = Effect::Make(src, k, &errors);
             test::CorpusFile file;
+            if (std::ifstream(name).good()) file = test::ReadCorpusFile(name);
             file.source = src;
             file.kind = k;
             auto fast = test::RunEffect(*e, file, test::Executor::Fast);
@@ -39,7 +41,7 @@ static void check(const std::string& name, const std::string& src, const std::st
                 for (int x = 0; x < fast.width; ++x) {
                     auto a = fast.at(x, y), b = ref.at(x, y);
                     char buf[200];
-                    snprintf(buf, sizeof buf, "\n(%d,%d) fast %g %g %g %g  ref %g %g %g %g", x, y,
+                    snprintf(buf, sizeof buf, "\n(%d,%d) fast %.9g %.9g %.9g %.9g  ref %.9g %.9g %.9g %.9g", x, y,
                              a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]);
                     line += buf;
                 }
@@ -54,6 +56,16 @@ static void check(const std::string& name, const std::string& src, const std::st
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--generate" && i + 2 < argc) {
+            // --generate COUNT FOLDER: random programs as FOLDER/gen<seed>.sksl
+            int count = std::atoi(argv[i + 1]);
+            for (int seed = 1; seed <= count; ++seed) {
+                test::ProgramGenerator gen(static_cast<uint32_t>(seed));
+                std::ofstream out(std::string(argv[i + 2]) + "/gen" + std::to_string(seed) + ".sksl");
+                out << gen.shader();
+            }
+            return 0;
+        }
         if (std::string(argv[i]) == "--run") {
             gRun = true;
             continue;

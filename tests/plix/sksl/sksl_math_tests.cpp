@@ -95,7 +95,7 @@ TEST(SkslMath, AccuracyAgainstTheCLibrary) {
 }
 
 // Exact functions are exact, and special values come out as the reference executor defines
-// them.
+// them (the int conversions, NaN in min, max, clamp and step as the reference engine gives them).
 TEST(SkslMath, ExactFunctionsAndSpecialValues) {
     const float inf = INFINITY, nan = NAN;
     struct Case {
@@ -112,8 +112,16 @@ TEST(SkslMath, ExactFunctionsAndSpecialValues) {
         {"asin(p.x)", 1.5f, 0, nan}, {"sin(p.x)", nan, 0, nan}, {"sin(p.x)", inf, 0, nan},
         {"sin(p.x)", 1e20f, 0, 0}, {"atan(p.y, p.x)", 0, 0, 0},
         {"atan(p.y, p.x)", -0.0f, 1, 1.5707964f}, {"sign(p.x)", -0.0f, 0, 0},
-        {"float(int(p.x))", nan, 0, 0}, {"float(int(p.x))", 3e9f, 0, 2147483520.0f},
-        {"float(int(p.x))", -2.9f, 0, -2}, {"float(int(p.x) / int(p.y))", 7, 0, 0},
+        {"float(int(p.x))", nan, 0, 0}, {"float(int(p.x))", 3e9f, 0, 2147483648.0f},
+        {"float(int(p.x))", -3e9f, 0, -2147483648.0f},
+        // A NaN operand of min and max loses, so clamp, saturate and smoothstep give a bound;
+        // step(e, x) is x >= e.
+        {"clamp(p.x / p.y, 0.0, 1.0)", 0, 0, 0}, {"saturate(p.x / p.y)", 0, 0, 0},
+        {"max(p.x / p.y, 0.5)", 0, 0, 0.5f}, {"min(0.5, p.x / p.y)", 0, 0, 0.5f},
+        {"smoothstep(p.x, p.x, p.y)", 2, 2, 0}, {"step(p.x / p.y, 1.0)", 0, 0, 0},
+        {"step(1.0, p.x / p.y)", 0, 0, 0},
+        {"float(int(p.x))", -2.9f, 0, -2}, {"float(int(p.x) / int(p.y))", 7, 0, -7},
+        {"float(int(p.x) / int(p.y))", -3, 0, 3},
         {"float(int(p.x) / int(p.y))", -2147483648.0f, -1, -2147483648.0f},
     };
     for (const char* isa : kIsas) {

@@ -69,8 +69,8 @@ inline I divInt(I a, I b) {
     I r;
     for (int i = 0; i < VL; ++i) {
         int32_t x = a[i], y = b[i];
-        if (y == 0) r[i] = 0;
-        else if (y == -1) r[i] = static_cast<int32_t>(0u - static_cast<uint32_t>(x));
+        // Division by zero divides by -1, as the reference engine does; x / -1 wraps.
+        if (y == 0 || y == -1) r[i] = static_cast<int32_t>(0u - static_cast<uint32_t>(x));
         else r[i] = x / y;
     }
     return r;
@@ -232,7 +232,7 @@ void execute(Context& ctx) {
             case Op::pow_f: BINARY_F(vpow<F, I>(x, y));
             case Op::atan2_f: BINARY_F(vatan2<F, I>(x, y));
             case Op::mod_f: BINARY_F(x - y * vfloor<F, I>(x / y));
-            case Op::step_f: BINARY_F(sel((I)(y < x), F{} + 0.0f, F{} + 1.0f));
+            case Op::step_f: BINARY_F(sel((I)(y >= x), F{} + 1.0f, F{} + 0.0f));
             case Op::mix_f: TERNARY_F(x + (y - x) * z);
             case Op::clamp_f: TERNARY_F(fmin(fmax(x, y), z));
             case Op::smoothstep_f:

@@ -62,17 +62,18 @@ void kinds(const Type& t, std::vector<NumberKind>& out) {
 int32_t toInt(float x) {
     if (x != x) return 0;
     if (x <= -2147483648.0f) return INT32_MIN;
-    if (x >= 2147483520.0f) return 2147483520;
+    if (x >= 2147483648.0f) return INT32_MAX;
     return static_cast<int32_t>(x);
 }
 int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 int32_t divInt(int32_t a, int32_t b) {
-    if (b == 0) return 0;
-    if (b == -1) return wrap(-static_cast<int64_t>(a));
+    // Division by zero divides by -1, as the reference engine does; a / -1 wraps.
+    if (b == 0 || b == -1) return wrap(-static_cast<int64_t>(a));
     return a / b;
 }
-float fmin_(float a, float b) { return b < a ? b : a; }
-float fmax_(float a, float b) { return a < b ? b : a; }
+// A NaN operand loses: the other one is the result.
+float fmin_(float a, float b) { return (b < a || a != a) ? b : a; }
+float fmax_(float a, float b) { return (a < b || a != a) ? b : a; }
 float clamp_(float x, float lo, float hi) { return fmin_(fmax_(x, lo), hi); }
 float atan2_(float y, float x) {
     if (x == 0) return y > 0 ? 1.5707963267948966f : y < 0 ? -1.5707963267948966f : 0.0f;
@@ -195,7 +196,12 @@ Value* Interpreter::storage(const Variable& v) {
         if (it != fFrames.back()->vars.end()) return &it->second;
     }
     auto it = fGlobals.find(&v);
-    return it == fGlobals.end() ? nullptr : &it->second;
+    if (it != fGlobals.end()) return &it->second;
+    if (v.storage() == Variable::Storage::Local && !fFrames.empty()) {
+        // Declared in a switch case that was jumped over: in scope, never initialised.
+        return &(fFrames.back()->vars[&v] = zero(v.type()));
+    }
+    return nullptr;
 }
 
 void Interpreter::pixel(int index) {
@@ -637,7 +643,7 @@ Value Interpreter::intrinsic(const IntrinsicCall& c) {
         case Intrinsic::Clamp: return map3(clamp_);
         case Intrinsic::Saturate: return map1([](float x) { return clamp_(x, 0, 1); });
         case Intrinsic::Mix: return map3([](float x, float y, float t) { return x + (y - x) * t; });
-        case Intrinsic::Step: return map2([](float e, float x) { return x < e ? 0.0f : 1.0f; });
+        case Intrinsic::Step: return map2([](float e, float x) { return x >= e ? 1.0f : 0.0f; });
         case Intrinsic::Smoothstep:
             return map3([](float e0, float e1, float x) {
                 float t = clamp_((x - e0) / (e1 - e0), 0, 1);

@@ -30,7 +30,7 @@ namespace plix::sksl {
     X(min_f, S, S, S, _) X(max_f, S, S, S, _) X(neg_f, S, S, _, _) X(abs_f, S, S, _, _)        \
     X(mad_f, S, S, S, S)             /* dst = a * b + c, rounded twice */                      \
     X(dot_f, S, S, S, _)             /* dst (one slot) = sum of a[k] * b[k], k < n */          \
-    /* int arithmetic (wraps; division by zero gives 0) */                                     \
+    /* int arithmetic (wraps; x / 0 is -x) */                                     \
     X(add_i, S, S, S, _) X(sub_i, S, S, S, _) X(mul_i, S, S, S, _) X(div_i, S, S, S, _)        \
     X(neg_i, S, S, _, _) X(min_i, S, S, S, _) X(max_i, S, S, S, _)                             \
     /* comparisons, giving masks */                                                            \

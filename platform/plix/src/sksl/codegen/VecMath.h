@@ -23,22 +23,27 @@ inline F vabs(F x) {
     return (F)((I)x & 0x7fffffff);
 }
 
+// min and max ignore a NaN operand (the other one wins), so clamp, saturate and smoothstep
+// turn NaN into a bound, as GPUs do.
 template <class F, class I>
-inline F vmin(F a, F b) {  // b < a ? b : a
-    return select<F, I>((I)(b < a), b, a);
+inline F vmin(F a, F b) {  // b < a or a is NaN ? b : a
+    return select<F, I>((I)(b < a) | (I)(a != a), b, a);
 }
 
 template <class F, class I>
-inline F vmax(F a, F b) {  // a < b ? b : a
-    return select<F, I>((I)(a < b), b, a);
+inline F vmax(F a, F b) {  // a < b or a is NaN ? b : a
+    return select<F, I>((I)(a < b) | (I)(a != a), b, a);
 }
 
 // Truncation to int, with NaN giving 0 and out-of-range values saturating.
 template <class F, class I>
 inline I toInt(F x) {
+    I big = (I)(x >= 2147483648.0f);
     x = select<F, I>((I)(x == x), x, F{} + 0.0f);
-    x = vmin<F, I>(vmax<F, I>(x, F{} - 2147483648.0f), F{} + 2147483520.0f);
-    return __builtin_convertvector(x, I);
+    x = select<F, I>((I)(x < -2147483648.0f), F{} - 2147483648.0f, x);
+    x = select<F, I>(big, F{} + 0.0f, x);
+    I r = __builtin_convertvector(x, I);
+    return (r & ~big) | (big & 0x7fffffff);
 }
 
 // floor and ceil, exact, with IEEE results for -0.0 and for negative fractions of one
