@@ -51,7 +51,10 @@ inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float
         acc[c + 1] += h * mid;
     };
     float xl = std::min(x0, x1), xr = std::max(x0, x1);
-    const int c0 = int(xl), c1 = std::max(c0, int(std::ceil(xr)) - 1);
+    // Cell positions are never negative here, so truncation is floor (and ceil is one more
+    // unless whole): no library call for the rounding.
+    const int xri = int(xr);
+    const int c0 = int(xl), c1 = std::max(c0, (float(xri) < xr ? xri + 1 : xri) - 1);
     lo = std::min(lo, c0);
     hi = std::max(hi, c1 + 1);
     if (c0 == c1 || xr - xl < 1e-6f) {
@@ -98,7 +101,8 @@ private:
     float ruled(float sum) const {
         float v = std::fabs(sum);
         if (fEvenOdd) {
-            v = v - 2.0f * std::floor(v * 0.5f);
+            const float h = v * 0.5f;  // >= 0: truncation is floor
+            v = h < 1e9f ? v - 2.0f * float(int(h)) : 0.0f;
             if (v > 1) v = 2 - v;
         } else if (v > 1) {
             v = 1;
@@ -195,7 +199,13 @@ void AAFiller::fill(const LineEdge* edges, int count) {
             if (fInverse) fBlitter.blitH(fClip.left, y, W);
             continue;
         }
-        std::sort(fPieces.begin(), fPieces.end(), [](const Piece& a, const Piece& b) { return a.lo < b.lo; });
+        // Insertion sort: the pieces come in nearly the order of the row before.
+        for (size_t k = 1; k < fPieces.size(); ++k) {
+            const Piece pc = fPieces[k];
+            size_t m = k;
+            for (; m > 0 && fPieces[m - 1].lo > pc.lo; --m) fPieces[m] = fPieces[m - 1];
+            fPieces[m] = pc;
+        }
         if (fReference)
             denseRow(y);
         else
