@@ -59,5 +59,8 @@ void plix_surface_draw(plix_handle self, plix_handle canvas, float x, float y, p
     guard([&] { surf(self)->draw(from<Canvas>(canvas), x, y, SamplingOptions(), from<Paint>(paint)); });
 }
 
-// Raster surfaces draw at once: there is nothing to flush.
+// Raster surfaces draw at once: there is nothing to flush or submit, and no GPU semaphore to
+// wait on.
 void plix_surface_flush(plix_handle) {}
+
+void plix_surface_flush_and_submit(plix_handle, const plix_handle*, int32_t, plix_handle, bool) {}
