@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "raster/EdgeBuilder.h"
@@ -81,7 +82,21 @@ struct ActiveEdge {
 struct Piece {
     float xa, ya, xb, yb, w;  // within the row: cells and fractions of the row height, ya < yb
     int lo, hi;               // cells touched (hi may be the one past the clip)
+    int edge;                 // index of its active edge
 };
+
+// The buffers of a fill, kept per thread so that fills allocate nothing once grown. The
+// accumulation row stays all zero between rows (every row clears the cells it used).
+struct FillScratch {
+    std::vector<float> acc, rowCov;
+    std::vector<uint8_t> cov;
+    std::vector<const LineEdge*> sorted;
+    std::vector<ActiveEdge> active, activeNext;
+    std::vector<Piece> pieces;
+    std::vector<int> parent;
+    bool busy = false;
+};
+thread_local FillScratch tFillScratch;
 
 // Anti-aliased filling, row by row. A row's pieces are joined into chains where they share an
 // end point. When no two chains share a cell, every pixel is crossed by at most one chain, so
@@ -93,7 +108,14 @@ class AAFiller {
 public:
     AAFiller(PathFillType fill, const IRect& clip, Blitter& blitter, bool reference)
         : fInverse(isInverseFill(fill)), fEvenOdd(isEvenOddFill(fill)), fClip(clip), fW(clip.width()),
-          fBlitter(blitter), fReference(reference) {}
+          fBlitter(blitter), fReference(reference),
+          fS(tFillScratch.busy ? *(fOwn = std::make_unique<FillScratch>()) : tFillScratch),
+          fAcc(fS.acc), fRowCov(fS.rowCov), fCov(fS.cov), fPieces(fS.pieces), fParent(fS.parent) {
+        fS.busy = true;
+    }
+    ~AAFiller() {
+        if (!fOwn) tFillScratch.busy = false;
+    }
 
     void fill(const LineEdge* edges, int count);
 
@@ -133,10 +155,13 @@ private:
     const int fW;
     Blitter& fBlitter;
     const bool fReference;
-    std::vector<float> fAcc, fRowCov;
-    std::vector<uint8_t> fCov;
-    std::vector<Piece> fPieces;
-    std::vector<int> fParent;
+    std::unique_ptr<FillScratch> fOwn;  // when the thread's buffers are taken
+    FillScratch& fS;
+    std::vector<float>& fAcc;
+    std::vector<float>& fRowCov;
+    std::vector<uint8_t>& fCov;
+    std::vector<Piece>& fPieces;
+    std::vector<int>& fParent;
     struct Chain {
         int pieces, turns;
     };
@@ -146,8 +171,8 @@ private:
 void AAFiller::fill(const LineEdge* edges, int count) {
     const int W = fW;
     if (W <= 0 || fClip.height() <= 0) return;
-    std::vector<const LineEdge*> sorted;
-    sorted.reserve(size_t(count));
+    std::vector<const LineEdge*>& sorted = fS.sorted;
+    sorted.clear();
     float top = float(fClip.bottom), bottom = float(fClip.top);
     for (int i = 0; i < count; ++i) {
         sorted.push_back(&edges[i]);
@@ -168,10 +193,12 @@ void AAFiller::fill(const LineEdge* edges, int count) {
     }
     if (count == 0 || y0 >= y1) return;
 
-    fAcc.assign(size_t(W) + 2, 0.0f);
-    fRowCov.assign(size_t(W) + 2, 0.0f);
-    fCov.assign(size_t(W) + 2, 0);
-    std::vector<ActiveEdge> active;
+    // Grown cells come zeroed; the rest are zero already.
+    if (fAcc.size() < size_t(W) + 2) fAcc.resize(size_t(W) + 2, 0.0f);
+    if (fRowCov.size() < size_t(W) + 2) fRowCov.resize(size_t(W) + 2);
+    if (fCov.size() < size_t(W) + 2) fCov.resize(size_t(W) + 2);
+    std::vector<ActiveEdge>& active = fS.active;
+    active.clear();
     size_t next = 0;
     const float left = float(fClip.left);
     for (int y = y0; y < y1; ++y) {
@@ -183,7 +210,8 @@ void AAFiller::fill(const LineEdge* edges, int count) {
             active.push_back({e.x0 - left, e.y0, e.x1 - left, e.y1, dxdy, float(e.winding)});
         }
         fPieces.clear();
-        for (const ActiveEdge& e : active) {
+        for (size_t ei = 0; ei < active.size(); ++ei) {
+            const ActiveEdge& e = active[ei];
             const float ya = std::max(e.y0, fy), yb = std::min(e.y1, fy1);
             if (!(yb > ya)) continue;
             float xa = ya == e.y0 ? e.x0 : e.x0 + (ya - e.y0) * e.dxdy;
@@ -191,20 +219,25 @@ void AAFiller::fill(const LineEdge* edges, int count) {
             xa = std::clamp(xa, 0.0f, float(W));
             xb = std::clamp(xb, 0.0f, float(W));
             const int plo = int(std::min(xa, xb)), phi = int(std::max(xa, xb));
-            fPieces.push_back({xa, ya - fy, xb, yb - fy, e.w, plo, phi});
+            fPieces.push_back({xa, ya - fy, xb, yb - fy, e.w, plo, phi, int(ei)});
         }
-        active.erase(std::remove_if(active.begin(), active.end(), [&](const ActiveEdge& e) { return e.y1 <= fy1; }),
-                     active.end());
-        if (fPieces.empty()) {
-            if (fInverse) fBlitter.blitH(fClip.left, y, W);
-            continue;
-        }
-        // Insertion sort: the pieces come in nearly the order of the row before.
+        // Insertion sort: the active edges are kept in the order of the row before, so the
+        // pieces come nearly sorted.
         for (size_t k = 1; k < fPieces.size(); ++k) {
             const Piece pc = fPieces[k];
             size_t m = k;
             for (; m > 0 && fPieces[m - 1].lo > pc.lo; --m) fPieces[m] = fPieces[m - 1];
             fPieces[m] = pc;
+        }
+        // The edges that go on, in their pieces' order.
+        std::vector<ActiveEdge>& next2 = fS.activeNext;
+        next2.clear();
+        for (const Piece& pc : fPieces)
+            if (active[size_t(pc.edge)].y1 > fy1) next2.push_back(active[size_t(pc.edge)]);
+        active.swap(next2);
+        if (fPieces.empty()) {
+            if (fInverse) fBlitter.blitH(fClip.left, y, W);
+            continue;
         }
         if (fReference)
             denseRow(y);
@@ -219,9 +252,9 @@ void AAFiller::fill(const LineEdge* edges, int count) {
 bool AAFiller::chainsShareCells(size_t i, size_t j) {
     if (j - i < 2) return false;
     const size_t n = j - i;
-    fParent.resize(n);
-    fChain.assign(n, {1, 0});
-    for (size_t k = 0; k < n; ++k) fParent[k] = int(k);
+    if (fParent.size() < n) fParent.resize(n);
+    if (fChain.size() < n) fChain.resize(n);
+    for (size_t k = 0; k < n; ++k) fParent[k] = int(k), fChain[k] = {1, 0};
     auto find = [&](int k) {
         while (fParent[size_t(k)] != k) k = fParent[size_t(k)] = fParent[size_t(fParent[size_t(k)])];
         return k;
@@ -490,7 +523,9 @@ void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, c
 void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter) {
     if (clip.isEmpty() || !m.isFinite()) return;
     if (!path.isFinite()) return;
-    EdgeBuilder builder;
+    thread_local EdgeBuilder tBuilder;  // its edge list keeps its storage from fill to fill
+    EdgeBuilder local;
+    EdgeBuilder& builder = tFillScratch.busy ? local : tBuilder;
     builder.build(path, m, clip, kCurveTolerance);
     if (!builder.finite()) return;
     const auto& e = builder.edges();
