@@ -2,12 +2,14 @@
 // every shader's fast stages against the reference interpreter on seeded random matrices.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
 
 #include "TestImages.h"
 #include "raster/Draw.h"
+#include "raster/Pipeline.h"
 #include "raster/PipelineBlitter.h"
 #include "shaders/Blenders.h"
 #include "shaders/ColorFilters.h"
@@ -231,6 +233,31 @@ TEST(Shaders, BlendColorLocalMatrixAndFilter) {
     for (int i = 0; i < 256; ++i) inv[i] = uint8_t(255 - i);
     const uint32_t f = render(withShader(MakeColorFilterShader(MakeColorShader(kRed), MakeTableColorFilter(nullptr, inv, inv, inv))), 1, 1)[0];
     EXPECT_EQ(f, 0xffffff00u);  // cyan: R 0, G 255, B 255, A 255
+}
+
+// A blend shader of two colours, for every blend mode, is the mode applied to the colours
+// (computed by the reference interpreter's unpremultiplied formulas).
+TEST(Shaders, BlendShaderOfEveryMode) {
+    const Color4f src{0.9f, 0.3f, 0.1f, 0.7f}, dst{0.2f, 0.5f, 0.8f, 0.6f};
+    for (int m = 0; m < kBlendModeCount; ++m) {
+        Paint p = withShader(MakeBlendShader(BlendMode(m), MakeColorShader(dst), MakeColorShader(src)));
+        ASSERT_TRUE(p.shader) << m;
+        p.setBlendMode(BlendMode::Src);
+        const uint32_t got = render(p, 1, 1, 0xff00ff00u)[0];
+        Pipeline ref;
+        ref.append(blendOp(BlendMode(m)));
+        Batch b;
+        b.n = 1;
+        b.r[0] = src.r * src.a, b.g[0] = src.g * src.a, b.b[0] = src.b * src.a, b.a[0] = src.a;
+        b.dr[0] = dst.r * dst.a, b.dg[0] = dst.g * dst.a, b.db[0] = dst.b * dst.a, b.da[0] = dst.a;
+        ref.runReference(b);
+        const float want[4] = {b.r[0], b.g[0], b.b[0], b.a[0]};
+        for (int ch = 0; ch < 4; ++ch) {
+            const float v = std::clamp(want[ch], 0.0f, std::clamp(want[3], 0.0f, 1.0f));
+            EXPECT_NEAR(channel(got, ch), (ch == 3 ? std::clamp(want[3], 0.0f, 1.0f) : v) * 255, 1.0f)
+                << opName(blendOp(BlendMode(m))) << " channel " << ch;
+        }
+    }
 }
 
 // Raw image shaders hand on the stored values of unpremultiplied pixels; the plain ones
