@@ -376,9 +376,9 @@ void AAFiller::sparseRow(int y) {
                     const Piece& pc = fPieces[k];
                     const float ya = std::max(pc.ya, s0), yb = std::min(pc.yb, s1);
                     if (!(yb > ya)) continue;
-                    const float t = pc.yb - pc.ya;
-                    const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
-                    const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
+                    const float dxdy = (pc.xb - pc.xa) / (pc.yb - pc.ya);
+                    const float xa = ya == pc.ya ? pc.xa : pc.xa + (ya - pc.ya) * dxdy;
+                    const float xb = yb == pc.yb ? pc.xb : pc.xa + (yb - pc.ya) * dxdy;
                     accumulate(acc, xa, (ya - s0) * kSubRows, xb, (yb - s0) * kSubRows, pc.w, l2, h2);
                 }
                 float sum = carry[s];
