@@ -23,7 +23,16 @@ static_assert(EGL_NONE == Values::None && EGL_SAMPLES == Values::Samples && EGL_
 
 const TEglApi& DefaultApi() {
     static const TEglApi api = {
-        [](void* d) -> TDisplay { return eglGetDisplay(static_cast<EGLNativeDisplayType>(d)); },
+        [](void* d) -> TDisplay {
+            if (d) return eglGetDisplay(static_cast<EGLNativeDisplayType>(d));
+            // A connection of EGL's own to the X server, which outlives the windowing library's.
+            auto getPlatformDisplay =
+                reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+            EGLDisplay display = getPlatformDisplay
+                                     ? getPlatformDisplay(EGL_PLATFORM_X11_KHR, EGL_DEFAULT_DISPLAY, nullptr)
+                                     : EGL_NO_DISPLAY;
+            return display != EGL_NO_DISPLAY ? display : eglGetDisplay(EGL_DEFAULT_DISPLAY);
+        },
         [](TDisplay d, TInt* major, TInt* minor) -> bool { return eglInitialize(d, major, minor) == EGL_TRUE; },
         [](TDisplay d, TInt name) -> const char* { return eglQueryString(d, name); },
         [](uint32_t a) -> bool { return eglBindAPI(a) == EGL_TRUE; },

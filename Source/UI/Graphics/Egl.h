@@ -21,6 +21,8 @@ using TSurface = void*;
 using TInt = int32_t;
 
 struct TEglApi {
+    // The display of ANativeDisplay; for nullptr, one on a connection of EGL's own to the X server
+    // (else EGL's default display).
     TDisplay (*GetDisplay)(void* ANativeDisplay);
     // The EGL version through AMajor, AMinor.
     bool (*Initialize)(TDisplay ADisplay, TInt* AMajor, TInt* AMinor);

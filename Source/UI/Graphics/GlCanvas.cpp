@@ -226,8 +226,9 @@ TGlCanvas::~TGlCanvas() {
 }
 
 Ref<IGrSharedContext> TGlCanvas::CreateSharedContext() {
-    void* display = Parent() ? Parent()->NativeWindow().Display : nullptr;
-    return Ref<IGrSharedContext>(new TGlSharedContext(Quality(), display));
+    // The shared context keeps an X connection of its own: it lives until the program ends,
+    // after the windowing library has closed its connection.
+    return Ref<IGrSharedContext>(new TGlSharedContext(Quality(), nullptr));
 }
 
 bool TGlCanvas::MakeCurrent() {

@@ -24,9 +24,9 @@ namespace Skia::UI {
 
 class TGlSharedContext : public TGrSharedContext {
 public:
-    // Builds everything on the display of ANativeDisplay (an X11 Display*, or nullptr for EGL's
-    // default display), with the shared context left as it found the thread; raises EGlError or
-    // EGrCanvas when it cannot.
+    // Builds everything on the display of ANativeDisplay (an X11 Display*, or nullptr for a
+    // connection of EGL's own), leaving the thread's current context as it found it; raises
+    // EGlError or EGrCanvas when it cannot.
     TGlSharedContext(Ui::TCanvasQuality AQuality, void* ANativeDisplay);
 
     const Ref<IGrGlInterface>& GrGlInterface() const { return FGrGlInterface; }

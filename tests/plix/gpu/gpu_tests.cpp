@@ -170,8 +170,10 @@ TEST_F(GpuBackEnd, RenderTargetsDescribeTheirFramebuffer) {
             EXPECT_EQ(plixgpu_backendrendertarget_get_backend_api(target), 0);
         }
         // An invalid target gives no surface.
-        EXPECT_EQ(plix_surface_make_from_render_target(context, target, 1, int32_t(ColorType::RGBA8888), 0, nullptr) != 0,
-                  k.valid);
+        const plix_handle surface =
+            plix_surface_make_from_render_target(context, target, 1, int32_t(ColorType::RGBA8888), 0, nullptr);
+        EXPECT_EQ(surface != 0, k.valid);
+        if (surface) plix_refcnt_unref(surface);
         plixgpu_backendrendertarget_destroy(target);
     }
 }
