@@ -285,13 +285,31 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
             }
             c.turns += how == 2;
         }
+    // Segments (a, b) and (c, d) touch or cross when each straddles the other's line.
+    auto side = [](float ax, float ay, float bx, float by, float cx, float cy) {
+        return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+    };
+    auto meet = [&](const Piece& u, const Piece& v) {
+        const float s1 = side(u.xa, u.ya, u.xb, u.yb, v.xa, v.ya), s2 = side(u.xa, u.ya, u.xb, u.yb, v.xb, v.yb);
+        const float s3 = side(v.xa, v.ya, v.xb, v.yb, u.xa, u.ya), s4 = side(v.xa, v.ya, v.xb, v.yb, u.xb, u.yb);
+        return !(s1 * s2 > 0) && !(s3 * s4 > 0);
+    };
     // A chain keeps each pixel to two neighbouring winding values when it runs one way (a
-    // function of y cannot cross itself) or is two straight pieces from one point. A chain that
-    // folds back more often can cross itself inside a pixel.
+    // function of y cannot cross itself), or turns once (two arms that each run one way from the
+    // turning point) without touching itself away from its joints. A chain that folds back
+    // more often can enclose a third value.
+    bool longTurn = false;
     for (size_t k = 0; k < n; ++k) {
         const Chain& c = fChain[size_t(find(int(k)))];
-        if (c.turns > 1 || (c.turns == 1 && c.pieces > 2)) return true;
+        if (c.turns > 1) return true;
+        longTurn |= c.turns == 1 && c.pieces > 2;
     }
+    if (longTurn)
+        for (size_t a = 0; a < n; ++a)
+            for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b)
+                if (find(int(a)) == find(int(b)) && fChain[size_t(find(int(a)))].turns == 1 && !joined(p[a], p[b]) &&
+                    meet(p[a], p[b]))
+                    return true;
     // Chains that share cells: exact only for two chains running one way each in opposite
     // directions that do not cross (a band between an outline and its inner side): the
     // winding steps up at one and back down at the other.
@@ -304,22 +322,13 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
         else return true;  // three chains or more
     }
     if (rootB < 0) return false;
-    if (fChain[size_t(rootA)].turns || fChain[size_t(rootB)].turns) return true;
+    if (fChain[size_t(rootA)].turns || fChain[size_t(rootB)].turns) return true;  // bands of one-way chains only
     float wA = 0, wB = 0;
     for (size_t k = 0; k < n; ++k) (find(int(k)) == rootA ? wA : wB) = p[k].w;
     if (wA != -wB) return true;
-    // Segments (a, b) and (c, d) touch or cross when each straddles the other's line.
-    auto side = [](float ax, float ay, float bx, float by, float cx, float cy) {
-        return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
-    };
     for (size_t a = 0; a < n; ++a)
-        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b) {
-            if (find(int(a)) == find(int(b))) continue;
-            const Piece &u = p[a], &v = p[b];
-            const float s1 = side(u.xa, u.ya, u.xb, u.yb, v.xa, v.ya), s2 = side(u.xa, u.ya, u.xb, u.yb, v.xb, v.yb);
-            const float s3 = side(v.xa, v.ya, v.xb, v.yb, u.xa, u.ya), s4 = side(v.xa, v.ya, v.xb, v.yb, u.xb, u.yb);
-            if (!(s1 * s2 > 0) && !(s3 * s4 > 0)) return true;
-        }
+        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b)
+            if (find(int(a)) != find(int(b)) && meet(p[a], p[b])) return true;
     return false;
 }
 
