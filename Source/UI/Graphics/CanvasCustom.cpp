@@ -7,7 +7,6 @@
 #include "Skia/API.h"
 #include "Skia/PathBuilder.h"
 #include "Skia/PathEffect.h"
-#include "Skia/Pixmap.h"
 #include "Skia/Shader.h"
 #include "UI/Graphics/BitmapHandle.h"
 
@@ -224,8 +223,7 @@ Ref<ISkImage> TSkCanvasCustom::WrapBrushBitmap(Ui::TBitmap& bitmap) {
     const TSkColorType colorType = PixelFormatToColorType(FBrushBitmapData.PixelFormat);
     if (colorType == TSkColorType::Unknown) return nullptr;
     const TSkImageInfo info(FBrushBitmapData.Width, FBrushBitmapData.Height, colorType, TSkAlphaType::Premul);
-    return TSkImage::MakeFromRaster(
-        TSkPixmap::Create(info, FBrushBitmapData.Data, static_cast<size_t>(FBrushBitmapData.Pitch)));
+    return TSkImage::MakeFromRaster(info, FBrushBitmapData.Data, static_cast<size_t>(FBrushBitmapData.Pitch));
 }
 
 void TSkCanvasCustom::ApplyBrush(const TRectF& rect, float opacity) {
@@ -395,9 +393,8 @@ void TSkCanvasCustom::DoDrawBitmap(Ui::TBitmap& bitmap, const TRectF& srcRect, c
             mapped = bitmap.Map(Ui::TMapAccess::Read, data);
             const TSkColorType colorType = PixelFormatToColorType(data.PixelFormat);
             if (mapped && colorType != TSkColorType::Unknown)
-                image = TSkImage::MakeFromRaster(TSkPixmap::Create(
-                    TSkImageInfo(data.Width, data.Height, colorType, TSkAlphaType::Premul), data.Data,
-                    static_cast<size_t>(data.Pitch)));
+                image = TSkImage::MakeFromRaster(TSkImageInfo(data.Width, data.Height, colorType, TSkAlphaType::Premul),
+                                                 data.Data, static_cast<size_t>(data.Pitch));
         }
         if (image) GetCanvas()->DrawImageRect(image, src, dstRect, sampling, FPaint, TSkSrcRectConstraint::Fast);
     } catch (...) {

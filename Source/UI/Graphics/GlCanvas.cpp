@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Skia/Pixmap.h"
 #include "UI/Graphics/CanvasExceptions.h"
 #include "UI/Graphics/RasterCanvas.h"
 #include "ui/Window.h"
@@ -40,9 +39,8 @@ public:
         Ref<ISkImage> image;
         try {
             // The outermost EndContext waits for the upload, so every window can use the image.
-            image = TSkImage::MakeCrossContext(shared->GrDirectContext(),
-                                               TSkPixmap::Create(ImageInfoOf(AHandle), AHandle.Pixels(), AHandle.RowBytes()),
-                                               false, false);
+            image = TSkImage::MakeCrossContext(shared->GrDirectContext(), ImageInfoOf(AHandle), AHandle.Pixels(),
+                                               AHandle.RowBytes(), false, false);
         } catch (...) {
             shared->EndContext();
             throw;

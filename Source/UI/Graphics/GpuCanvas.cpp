@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "Skia/Pixmap.h"
 
 namespace Skia::UI {
 
@@ -66,8 +65,7 @@ void TGrCanvasClass::ClearTextureImage(TGrBitmapHandle& AHandle) const { AHandle
 
 Ref<ISkImage> TGrCanvasClass::CreateTextureImage(TGrBitmapHandle& AHandle) const {
     if (!AHandle.SharedContext()) return nullptr;
-    const Ref<ISkImage> raster =
-        TSkImage::MakeFromRaster(TSkPixmap::Create(ImageInfoOf(AHandle), AHandle.Pixels(), AHandle.RowBytes()));
+    const Ref<ISkImage> raster = TSkImage::MakeFromRaster(ImageInfoOf(AHandle), AHandle.Pixels(), AHandle.RowBytes());
     if (!raster) return nullptr;
     return raster->MakeTextureImage(AHandle.SharedContext()->GrDirectContext(), false);
 }
