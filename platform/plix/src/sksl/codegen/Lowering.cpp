@@ -1,5 +1,6 @@
 #include "sksl/codegen/Lowering.h"
 
+#include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
 #include "sksl/codegen/MatrixInverse.h"
 #include "sksl/ir/BinaryExpression.h"
@@ -317,6 +318,8 @@ private:
         return k == NumberKind::Float ? constF(1) : k == NumberKind::Int ? constI(1) : constI(-1);
     }
     int32_t allOnes() { return constI(-1); }
+    // A value of constants laid out in consecutive slots, so it moves with one instruction.
+    Value contiguousConstants(const Value& v);
 
     // Emission.
     int emit(Op op, int32_t dst, int32_t a = -1, int32_t b = -1, int32_t c = -1, int n = 1,
@@ -355,6 +358,12 @@ private:
 
     // Variables.
     int32_t declare(const Variable& v);
+    // The value of a const variable with a constant initialiser, as constant slots; empty for
+    // other variables. Such variables get no storage and no per-batch initialisation.
+    Value constantValue(const Variable& v);
+    // Makes the last instruction write its result to dst instead of to the temporaries v,
+    // when it computed exactly v and nothing it reads overlaps dst differently; true if done.
+    bool retarget(const Value& v, int32_t dst);
     Access accessOf(const Expression& e);
     Value load(const Access& a);
     void store(const Access& a, Value v);
@@ -395,11 +404,13 @@ private:
 
     int32_t fTop = 0;
     std::map<uint32_t, int32_t> fConstants;  // bits -> const index
+    std::map<std::vector<uint32_t>, int32_t> fConstantVectors;  // bits -> first const index
     std::vector<uint32_t> fConstantBits;
     std::unordered_map<const Variable*, std::pair<int32_t, int>> fVars;  // base slot, depth
     Mask fMask;
     int fDepth = 0;
     int fLoopDepth = 0;
+    int fMaskWrites = 0;       // counts changes of loop and return masks
     uint64_t fCost = 0;        // instructions one batch runs at most
     uint64_t fMultiplier = 1;  // how often the code being emitted can run
     std::vector<Frame> fFrames;
@@ -422,6 +433,27 @@ int32_t Lowerer::constant(uint32_t bits) {
     fConstantBits.push_back(bits);
     fConstants[bits] = index;
     return kConstTag | index;
+}
+
+Value Lowerer::contiguousConstants(const Value& v) {
+    if (v.size() < 2 || isContiguous(v)) return v;
+    std::vector<uint32_t> bits;
+    for (int32_t s : v) {
+        if (!(s & kConstTag)) return v;
+        bits.push_back(fConstantBits[s & ~kConstTag]);
+    }
+    auto it = fConstantVectors.find(bits);
+    int32_t base;
+    if (it != fConstantVectors.end()) {
+        base = it->second;
+    } else {
+        base = static_cast<int32_t>(fConstantBits.size());
+        for (uint32_t b : bits) fConstantBits.push_back(b);
+        fConstantVectors[bits] = base;
+    }
+    Value out;
+    for (size_t i = 0; i < v.size(); ++i) out.push_back(kConstTag | (base + static_cast<int32_t>(i)));
+    return out;
 }
 
 int Lowerer::emit(Op op, int32_t dst, int32_t a, int32_t b, int32_t c, int n, uint8_t flags) {
@@ -547,18 +579,25 @@ void Lowerer::enterExec() {
 
 void Lowerer::refreshExec() {
     if (fMask.exec == -1) return;
-    int32_t parts[3];
+    // exec = cond & loop & ret. When exec is itself one of the parts (an alias), the others
+    // are folded into it in place: the parts only ever lose lanes, so that stays exact.
+    int32_t others[3];
     int count = 0;
+    bool self = false;
     for (int32_t m : {fMask.cond, fMask.loop, fMask.ret}) {
-        if (m != -1) parts[count++] = m;
+        if (m == -1) continue;
+        if (m == fMask.exec) self = true;
+        else others[count++] = m;
     }
-    if (count == 0) {
+    if (self) {
+        for (int i = 0; i < count; ++i) emit(Op::bit_and, fMask.exec, fMask.exec, others[i]);
+    } else if (count == 0) {
         emit(Op::copy, fMask.exec, allOnes());
     } else if (count == 1) {
-        if (parts[0] != fMask.exec) emit(Op::copy, fMask.exec, parts[0]);
+        emit(Op::copy, fMask.exec, others[0]);
     } else {
-        emit(Op::bit_and, fMask.exec, parts[0], parts[1]);
-        if (count == 3) emit(Op::bit_and, fMask.exec, fMask.exec, parts[2]);
+        emit(Op::bit_and, fMask.exec, others[0], others[1]);
+        if (count == 3) emit(Op::bit_and, fMask.exec, fMask.exec, others[2]);
     }
 }
 
@@ -569,11 +608,63 @@ int32_t Lowerer::declare(const Variable& v) {
     return base;
 }
 
+Value Lowerer::constantValue(const Variable& v) {
+    if (!v.isConst() || !v.constValue() || v.storage() == Variable::Storage::Parameter) return {};
+    std::vector<double> values;
+    if (!ConstantFolder::GetValues(*v.constValue(), &values)) return {};
+    std::vector<NumberKind> kinds;
+    slotKinds(v.type(), kinds);
+    if (kinds.size() != values.size()) return {};
+    Value out;
+    for (size_t i = 0; i < values.size(); ++i) {
+        switch (kinds[i]) {
+            case NumberKind::Float: out.push_back(constF(static_cast<float>(values[i]))); break;
+            case NumberKind::Int: out.push_back(constI(static_cast<int32_t>(values[i]))); break;
+            default: out.push_back(constI(values[i] != 0 ? -1 : 0)); break;
+        }
+    }
+    return out;
+}
+
+bool Lowerer::retarget(const Value& v, int32_t dst) {
+    if (fOut.code.empty() || v.empty() || !isContiguous(v)) return false;
+    Inst& last = fOut.code.back();
+    if (last.dst != v[0] || last.n != v.size()) return false;
+    static constexpr char kKinds[][4] = {
+#define PLIX_SKSL_OP_KINDS(name, d, a, b, c) {#d[0], #a[0], #b[0], #c[0]},
+        PLIX_SKSL_OPS(PLIX_SKSL_OP_KINDS)
+#undef PLIX_SKSL_OP_KINDS
+    };
+    switch (last.op) {
+        case Op::load_indirect: case Op::store_indirect: case Op::dot_f: case Op::copy_masked:
+        case Op::jump: case Op::branch_if_none: case Op::counter_set: case Op::counter_loop:
+        case Op::child_shader: case Op::child_color_filter: case Op::child_blender:
+            return false;
+        default:
+            break;
+    }
+    // Each source that walks along with the result must either be the destination itself
+    // (an in-place update) or stay clear of it.
+    const char* kinds = kKinds[static_cast<int>(last.op)];
+    const int32_t operands[3] = {last.a, last.b, last.c};
+    const uint8_t scalar[3] = {Inst::kScalarA, Inst::kScalarB, Inst::kScalarC};
+    const int32_t n = last.n;
+    for (int i = 0; i < 3; ++i) {
+        if (kinds[i + 1] != 'S' || operands[i] < 0) continue;
+        int32_t lo = operands[i], hi = operands[i] + ((last.flags & scalar[i]) ? 1 : n);
+        if (lo == dst && !(last.flags & scalar[i])) continue;
+        if (lo < dst + n && dst < hi) return false;
+    }
+    last.dst = dst;
+    return true;
+}
+
 Access Lowerer::accessOf(const Expression& e) {
     switch (e.kind()) {
         case IRKind::VariableReference: {
             const Variable& v = e.as<VariableReference>().variable();
             if (&v == fFragCoord) break;
+            if (!v.isUniform() && fVars.find(&v) == fVars.end()) break;  // a constant
             Access a;
             int n = v.type().slotCount();
             if (v.isUniform()) {
@@ -701,6 +792,18 @@ void Lowerer::store(const Access& a, Value v) {
     }
     if (overlap) v = materializeIfStorage(v);
     const bool useMask = masked(a.depth);
+    if (a.dyn == -1 && !useMask && !overlap) {
+        bool contiguousTarget = true;
+        for (size_t i = 1; i < a.offsets.size(); ++i) {
+            contiguousTarget &= a.offsets[i] == a.offsets[0] + static_cast<int32_t>(i);
+        }
+        bool scratch = true;
+        for (int32_t s : v) scratch = scratch && !(s & kTagMask) && !isVariableSlot(s);
+        if (contiguousTarget && scratch && !a.offsets.empty() &&
+            retarget(v, a.base + a.offsets[0])) {
+            return;
+        }
+    }
     if (a.dyn == -1) {
         Value dst;
         Value src;
@@ -832,14 +935,16 @@ void Lowerer::statement(const Statement& s) {
         case IRKind::Switch:
             switchStatement(s.as<SwitchStatement>());
             break;
+        // After a jump nothing more of its block runs; the construct around it brings its own
+        // mask up to date when it ends.
         case IRKind::Break:
             emit(Op::bit_andnot, fMask.loop, fMask.loop, fMask.exec);
-            refreshExec();
+            ++fMaskWrites;
             break;
         case IRKind::Continue:
             emit(Op::bit_or, fMask.cont, fMask.cont, fMask.exec);
             emit(Op::bit_andnot, fMask.loop, fMask.loop, fMask.exec);
-            refreshExec();
+            ++fMaskWrites;
             break;
         case IRKind::Return:
             returnStatement(s.as<ReturnStatement>());
@@ -865,6 +970,8 @@ void Lowerer::block(const Block& b) {
 void Lowerer::varDeclaration(const VarDeclaration& d) {
     const Variable& v = d.variable();
     const int n = v.type().slotCount();
+    // A const with a constant value is read as constants wherever it is used.
+    if (!constantValue(v).empty()) return;
     if (d.value() && n > 0) {
         // A value computed into fresh slots of its own becomes the variable: no copy.
         int32_t mark = fTop;
@@ -900,6 +1007,36 @@ void Lowerer::varDeclaration(const VarDeclaration& d) {
     release(mark);
 }
 
+// True when s holds a break, continue or return anywhere inside.
+bool hasJump(const Statement& s) {
+    switch (s.kind()) {
+        case IRKind::Break:
+        case IRKind::Continue:
+        case IRKind::Return:
+            return true;
+        case IRKind::Block:
+            for (const Statement* c : s.as<Block>().statements()) {
+                if (hasJump(*c)) return true;
+            }
+            return false;
+        case IRKind::If: {
+            const auto& i = s.as<IfStatement>();
+            return hasJump(i.then()) || (i.otherwise() && hasJump(*i.otherwise()));
+        }
+        case IRKind::For:
+            return hasJump(s.as<ForStatement>().body());
+        case IRKind::Switch:
+            for (const auto& c : s.as<SwitchStatement>().cases()) {
+                for (const Statement* st : c.statements) {
+                    if (hasJump(*st)) return true;
+                }
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
 void Lowerer::ifStatement(const IfStatement& s) {
     if (s.test().is<Literal>()) {
         if (s.test().as<Literal>().value() != 0) {
@@ -913,41 +1050,43 @@ void Lowerer::ifStatement(const IfStatement& s) {
     int32_t mark = fTop;
     Value t = materializeIfStorage(expr(s.test()));
     Mask saved = fMask;
+    // The branch's condition includes the lanes running now, so it is also the branch's
+    // execution mask; a break, continue or return inside narrows it in place.
+    const int32_t outer = saved.exec;
+    const bool jumps = hasJump(s.then()) || (s.otherwise() && hasJump(*s.otherwise()));
     int32_t cond;
-    if (saved.cond == -1 && isScratch(t[0], mark)) {
+    if (outer == -1 && !jumps && isScratch(t[0], mark)) {
         cond = t[0];  // the test's own slot; the else branch turns it around in place
     } else {
         cond = alloc(1);
-        if (saved.cond == -1) {
+        if (outer == -1) {
             emit(Op::copy, cond, t[0]);
         } else {
-            emit(Op::bit_and, cond, saved.cond, t[0]);
+            emit(Op::bit_and, cond, outer, t[0]);
         }
     }
     fMask.cond = cond;
-    enterExec();
+    fMask.exec = cond;
+    const int writes = fMaskWrites;
     ++fDepth;
-    int skipThen = emit(Op::branch_if_none, -1, fMask.exec);
+    int skipThen = emit(Op::branch_if_none, -1, cond);
     statement(s.then());
+    patch(skipThen);
     if (s.otherwise()) {
-        // Both branches run, each for its own lanes (and is skipped when it has none).
-        patch(skipThen);
-        // Lanes that left the loop or returned inside the then-branch were never else-lanes.
-        if (saved.cond == -1) {
+        // Both branches run, each for its own lanes (and is skipped when it has none). Lanes
+        // that left the loop or returned in the then-branch were never else-lanes.
+        if (outer == -1) {
             emit(Op::bit_not, cond, t[0]);
         } else {
-            emit(Op::bit_andnot, cond, saved.cond, t[0]);
+            emit(Op::bit_andnot, cond, outer, t[0]);
         }
-        refreshExec();
-        int skipOtherwise = emit(Op::branch_if_none, -1, fMask.exec);
+        int skipOtherwise = emit(Op::branch_if_none, -1, cond);
         statement(*s.otherwise());
         patch(skipOtherwise);
-    } else {
-        patch(skipThen);
     }
     --fDepth;
     fMask = saved;
-    refreshExec();
+    if (fMaskWrites != writes) refreshExec();
 }
 
 void Lowerer::forStatement(const ForStatement& s) {
@@ -961,11 +1100,13 @@ void Lowerer::forStatement(const ForStatement& s) {
 
     int counter = fLoopDepth++;
     fOut.counterCount = std::max(fOut.counterCount, fLoopDepth);
+    // The loop mask starts as the lanes running now, so it is the loop's execution mask too;
+    // returns inside fold the return mask into it in place.
     int32_t loop = alloc(1);
     emit(Op::copy, loop, execOrAll());
     fMask.cond = -1;
     fMask.loop = loop;
-    enterExec();
+    fMask.exec = loop;
     fMask.cont = -1;
     if (hasContinue(s.body())) {
         fMask.cont = alloc(1);
@@ -1064,7 +1205,7 @@ void Lowerer::returnStatement(const ReturnStatement& s) {
     }
     if (frame.retMask != -1 && fMask.exec != -1) {
         emit(Op::bit_andnot, frame.retMask, frame.retMask, fMask.exec);
-        refreshExec();
+        ++fMaskWrites;
     }
 }
 
@@ -1099,6 +1240,10 @@ Value Lowerer::expr(const Expression& e) {
             const Variable& v = e.as<VariableReference>().variable();
             if (&v == fFragCoord) return fFragValue;
             if (v.type().isChild()) return {};
+            if (!v.isUniform() && fVars.find(&v) == fVars.end()) {
+                Value c = constantValue(v);
+                if (!c.empty()) return c;
+            }
             return load(accessOf(e));
         }
         case IRKind::Binary:
@@ -1173,8 +1318,8 @@ Value Lowerer::binaryExpr(const BinaryExpression& b) {
         Value r = expr(b.right());
         Value result = arithmetic(RemoveAssignment(op), b.left().type(), current,
                                   b.right().type(), r);
-        store(target, result);
-        return result;
+        store(target, result);  // may compute straight into the target: read it back
+        return load(target);
     }
     if (op == Operator::AmpAmp || op == Operator::PipePipe) return logical(b);
     Value l = expr(b.left());
@@ -1317,7 +1462,7 @@ Value Lowerer::prefixExpr(const PrefixExpression& p) {
                                                    : (isFloat ? Op::sub_f : Op::sub_i);
             Value result = binary(code, v, {isFloat ? constF(1) : constI(1)});
             store(target, result);
-            return result;
+            return load(target);
         }
         default:
             return expr(p.operand());
@@ -1425,10 +1570,12 @@ Value Lowerer::inlineCall(const FunctionDeclaration& f, const std::vector<Value>
         if (!isOut && pure && isContiguous(args[i]) && !args[i].empty() &&
             !ProgramRules::Writes(def->body(), *p)) {
             fVars[p] = {args[i][0], callDepth};
+            markVariable(args[i][0], n);
             continue;
         }
         int32_t base = alloc(n);
         fVars[p] = {base, callDepth};
+        markVariable(base, n);
         Value dst;
         for (int k = 0; k < n; ++k) dst.push_back(base + k);
         if (!args[i].empty()) {
@@ -1521,7 +1668,7 @@ Value Lowerer::constructorExpr(const Constructor& c) {
             std::vector<Value> values = arguments(args);
             Value out;
             for (const Value& v : values) out.insert(out.end(), v.begin(), v.end());
-            return out;
+            return contiguousConstants(out);
         }
     }
     return {};
