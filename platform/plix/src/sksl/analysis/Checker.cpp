@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 namespace plix::sksl {
@@ -1010,6 +1011,15 @@ Expression* Checker::coerce(Expression* e, const Type& t) {
 
 Expression* Checker::cast(Expression* e, const Type& t) {
     if (&e->type() == &t) return e;
+    if (e->is<Literal>() && t.isScalar() && t.isInt() && e->type().isFloat()) {
+        double v = std::trunc(e->as<Literal>().value());
+        if (v < INT32_MIN || v > INT32_MAX) {
+            char text[64];
+            std::snprintf(text, sizeof(text), "%.0f", e->as<Literal>().value());
+            error(e->pos(), "value is out of range for type " + quote(t.name()) + ": " + text);
+            return nullptr;
+        }
+    }
     if (e->is<Literal>() && t.isScalar()) {
         return fProgram.make<Literal>(e->pos(), &t,
                                       ConstantFolder::Normalize(t, e->as<Literal>().value()));
@@ -1585,6 +1595,22 @@ Expression* Checker::call(const AstNode& n) {
         const std::vector<FunctionDeclaration*>* user =
                 s && s->kind == Symbol::Kind::Functions ? &s->functions : nullptr;
         if (!user && !FindIntrinsic(callee.name)) {
+            // Built-ins of later GLSL versions exist in the language but not for runtime
+            // effects: no overload matches.
+            static constexpr std::string_view kLaterBuiltins[] = {
+                "sinh", "cosh", "tanh", "asinh", "acosh", "atanh", "trunc", "round", "roundEven",
+                "modf", "isnan", "isinf", "determinant", "transpose", "outerProduct", "dFdx",
+                "dFdy", "fwidth", "floatBitsToInt", "floatBitsToUint", "intBitsToFloat",
+                "uintBitsToFloat", "packUnorm2x16", "unpackUnorm2x16", "packSnorm2x16",
+                "unpackSnorm2x16", "packHalf2x16", "unpackHalf2x16", "fma", "frexp", "ldexp",
+                "bitCount", "findLSB", "findMSB"};
+            if (argsOk && std::find(std::begin(kLaterBuiltins), std::end(kLaterBuiltins),
+                                    callee.name) != std::end(kLaterBuiltins)) {
+                std::string types;
+                for (size_t i = 0; i < args.size(); ++i) types += (i ? ", " : "") + args[i]->type().name();
+                error(n.pos, "no match for " + std::string(callee.name) + "(" + types + ")");
+                return nullptr;
+            }
             error(callee.pos, IsReservedName(callee.name)
                                       ? "name " + quote(callee.name) + " is reserved"
                                       : "unknown identifier " + quote(callee.name));
@@ -1798,6 +1824,7 @@ Expression* Checker::construct(Position pos, const Type& type, std::vector<Expre
         const Type& at = a->type();
         if (at.isScalar()) {
             a = cast(a, comp);
+            if (!a) return nullptr;
             return fProgram.make<Constructor>(pos, &type,
                                               type.isVector() ? Constructor::Form::Splat
                                                               : Constructor::Form::DiagonalMatrix,
@@ -1806,6 +1833,7 @@ Expression* Checker::construct(Position pos, const Type& type, std::vector<Expre
         if (sameShape(at, type)) return cast(a, type);
         if (at.isMatrix() && type.isMatrix()) {
             a = cast(a, *at.withComponent(comp));
+            if (!a) return nullptr;
             return fProgram.make<Constructor>(pos, &type, Constructor::Form::MatrixResize,
                                               std::vector<Expression*>{a});
         }
@@ -1817,7 +1845,14 @@ Expression* Checker::construct(Position pos, const Type& type, std::vector<Expre
             return nullptr;
         }
         if (at.slotCount() != type.slotCount()) return badArgCount(at.slotCount());
-        a = cast(a, *at.withComponent(comp));
+        const Type* converted = at.withComponent(comp);
+        if (!converted) {
+            error(a->pos(), quote(at.name()) + " is not a valid parameter to " + quote(type.name()) +
+                                    " constructor");
+            return nullptr;
+        }
+        a = cast(a, *converted);
+        if (!a) return nullptr;
         return fProgram.make<Constructor>(pos, &type, Constructor::Form::Compound,
                                           std::vector<Expression*>{a});
     }
@@ -1830,6 +1865,7 @@ Expression* Checker::construct(Position pos, const Type& type, std::vector<Expre
         }
         total += a->type().slotCount();
         a = cast(a, *a->type().withComponent(comp));
+        if (!a) return nullptr;
     }
     if (total != type.slotCount()) return badArgCount(total);
     return fProgram.make<Constructor>(pos, &type, Constructor::Form::Compound, std::move(args));

@@ -272,8 +272,8 @@ AstNode* Parser::declaration() {
     }
     AstNode* t = type();
     if (!t) return nullptr;
-    if (!check(TokenKind::Identifier) || isTypeName(peek())) {
-        if (isTypeName(peek())) {
+    if (!check(TokenKind::Identifier) || IsBuiltinTypeName(text(peek()))) {
+        if (IsBuiltinTypeName(text(peek()))) {
             errorAt(peek(), "expected an identifier, but found type '" +
                                     std::string(text(peek())) + "'");
         } else {
@@ -432,7 +432,7 @@ AstNode* Parser::structDefinition(AstModifiers* mods) {
     }
     if (!expect(TokenKind::RBrace, "'}'")) return nullptr;
     fStructNames.insert(s->name);
-    if (check(TokenKind::Identifier) && !isTypeName(peek())) {
+    if (check(TokenKind::Identifier) && !IsBuiltinTypeName(text(peek()))) {
         // "struct S {...} s;" declares variables of the new type as well.
         AstNode* t = node(AstKind::Type, name.pos);
         t->name = s->name;
@@ -488,7 +488,7 @@ AstNode* Parser::parameter() {
     p->mods = mods;
     p->kids.push_back(t);
     AstNode* size = nullptr;
-    if (check(TokenKind::Identifier) && !isTypeName(peek())) {
+    if (check(TokenKind::Identifier) && !IsBuiltinTypeName(text(peek()))) {
         Token name = take();
         p->name = text(name);
         p->pos = Position::Range(t->pos, name.pos);
@@ -743,7 +743,7 @@ AstNode* Parser::localDeclaration() {
     }
     AstNode* t = type();
     if (!t) return nullptr;
-    if (!check(TokenKind::Identifier) || isTypeName(peek())) {
+    if (!check(TokenKind::Identifier) || IsBuiltinTypeName(text(peek()))) {
         expect(TokenKind::Identifier, "an identifier");
         return nullptr;
     }
