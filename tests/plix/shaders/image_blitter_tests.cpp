@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "raster/ImageBlitter.h"
+#include "raster/Pipeline.h"
 #include "raster/PipelineBlitter.h"
 #include "shaders/Shaders.h"
 
@@ -23,10 +24,16 @@ uint32_t randomPremul(std::mt19937& rng) {
     return px;
 }
 
+// Every instruction set the CPU has (the wide registers take groups of four pixels).
 TEST(ScaledImageBlitter, MatchesThePipelineReference) {
     std::mt19937 rng(8086);
     std::uniform_real_distribution<float> u(0, 1);
-    for (int round = 0; round < 120; ++round) {
+    struct Unforce {
+        ~Unforce() { clearForcedIsa(); }
+    } unforce;
+    for (int round = 0; round < 240; ++round) {
+        const Isa isas[] = {Isa::SSE2, Isa::AVX2, Isa::AVX512};
+        forceIsa(isas[round % 3]);
         const ColorType ct = round % 2 ? ColorType::BGRA8888 : ColorType::RGBA8888;
         const int iw = 2 + int(rng() % 30), ih = 2 + int(rng() % 30);
         std::vector<uint32_t> img(size_t(iw * ih));

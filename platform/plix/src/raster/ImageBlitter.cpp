@@ -91,11 +91,53 @@ __attribute__((target("avx2"))) void downAvx2(const uint32_t* r0, const uint32_t
     if (c < n) downSse2(r0 + c, r1 + c, n - c, wy, out + c);
 }
 
-using DownFn = void (*)(const uint32_t*, const uint32_t*, int, int, uint64_t*);
-DownFn downFn() {
-    static const DownFn fn = isaSupported(Isa::AVX2) ? downAvx2 : downSse2;
-    return fn;
+// Across a row blended down, four pixels at a time with 256-bit registers: each 128-bit lane
+// holds one pixel's two neighbours. Writes whole groups of four to out and returns how many
+// pixels it did (a multiple of four); the caller does the rest.
+// One pixel's neighbours in each 128-bit lane (pixels i and i + 1), weighted and summed.
+__attribute__((target("avx2"))) inline __m256i acrossTwoAvx2(const uint64_t* vr, const int32_t* x0, const int16_t* wx,
+                                                              int i) {
+    __m256i p = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(vr + x0[i]))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(vr + x0[i + 1])), 1);
+    p = _mm256_unpacklo_epi16(p, _mm256_srli_si256(p, 8));
+    __m256i s = _mm256_madd_epi16(p, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wx + 8 * i)));
+    s = _mm256_srli_epi32(_mm256_add_epi32(s, _mm256_set1_epi32(1 << 14)), 15);
+    return _mm256_min_epi16(s, _mm256_shuffle_epi32(s, 0xff));
 }
+
+// Across a row blended down, four pixels at a time with 256-bit registers. Writes whole groups
+// of four to out (blending over it when asked) and returns how many pixels it did; the caller
+// does the rest.
+__attribute__((target("avx2"))) int acrossAvx2(const uint64_t* vr, const int32_t* x0, const int16_t* wx, int w,
+                                               uint32_t* out, bool blend) {
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    int i = 0;
+    for (; i + 4 <= w; i += 4) {
+        // Lanes hold (i, i + 2) and (i + 1, i + 3) after packing; put them in order.
+        const __m256i packed = _mm256_packs_epi32(acrossTwoAvx2(vr, x0, wx, i), acrossTwoAvx2(vr, x0, wx, i + 2));
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(packed, packed), order);
+        const __m128i four = _mm256_castsi256_si128(bytes);
+        if (!blend) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), four);
+            continue;
+        }
+        // Where all four are opaque they replace what is there; otherwise pixel by pixel.
+        const __m128i alphaMin = _mm_and_si128(four, _mm_set1_epi32(int(0xff000000u)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaMin, _mm_set1_epi32(int(0xff000000u)))) == 0xffff) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), four);
+            continue;
+        }
+        alignas(16) uint32_t px[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(px), four);
+        for (int k = 0; k < 4; ++k)
+            if (px[k]) out[i + k] = px[k] >= 0xff000000u ? px[k] : srcOver(px[k], out[i + k]);
+    }
+    return i;
+}
+
+using DownFn = void (*)(const uint32_t*, const uint32_t*, int, int, uint64_t*);
+DownFn downFn() { return activeIsa() != Isa::SSE2 ? downAvx2 : downSse2; }
 
 }  // namespace
 
@@ -137,8 +179,8 @@ void ScaledImageBlitter::prepareColumns(int x, int w) {
     fColX = x, fColW = w;
 }
 
-template <class Emit>
-void ScaledImageBlitter::sampleRow(int y, int w, Emit&& emit) const {
+template <class Emit, class Emit2>
+void ScaledImageBlitter::sampleRow(int y, int w, Emit&& emit, Emit2&& emit2) const {
     int32_t y0, wy;
     tap((float(y) + 0.5f) * fSy + fTy, fSrc.height(), &y0, &wy);
     const uint32_t* r0 = fSrc.row<const uint32_t>(y0);
@@ -155,6 +197,8 @@ void ScaledImageBlitter::sampleRow(int y, int w, Emit&& emit) const {
     // Then across: each pixel's two neighbours side by side, weighted and summed; two pixels
     // at a time.
     const uint64_t* vr = vrow.data() - c0;
+    int i = 0;
+    if (fBulk) i = acrossAvx2(vr, x0, wx[0].v, w, fBulk, fBulkBlend);
     auto across = [&](int i) {
         __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vr + x0[i]));
         p = _mm_unpacklo_epi16(p, _mm_srli_si128(p, 8));  // left and right of each channel side by side
@@ -162,12 +206,9 @@ void ScaledImageBlitter::sampleRow(int y, int w, Emit&& emit) const {
         s = _mm_srli_epi32(_mm_add_epi32(s, half), 15);
         return _mm_min_epi16(s, _mm_shuffle_epi32(s, 0xff));  // colour within alpha
     };
-    int i = 0;
     for (; i + 2 <= w; i += 2) {
         const __m128i two = _mm_packs_epi32(across(i), across(i + 1));
-        const __m128i bytes = _mm_packus_epi16(two, two);
-        emit(i, uint32_t(_mm_cvtsi128_si32(bytes)));
-        emit(i + 1, uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 4))));
+        emit2(i, _mm_packus_epi16(two, two));
     }
     if (i < w) {
         const __m128i one = _mm_packs_epi32(across(i), across(i));
@@ -179,13 +220,31 @@ void ScaledImageBlitter::blitH(int x, int y, int w) {
     if (w <= 0) return;
     prepareColumns(x, w);
     uint32_t* d = fDst.row<uint32_t>(y) + x;
+    // Groups of four go straight into the row on CPUs with 256-bit registers.
+    fBulk = activeIsa() != Isa::SSE2 ? d : nullptr;
+    fBulkBlend = !fSrcMode;
+    struct Reset {
+        uint32_t*& bulk;
+        ~Reset() { bulk = nullptr; }
+    } reset{fBulk};
     if (fSrcMode) {
-        sampleRow(y, w, [d](int i, uint32_t s) { d[i] = s; });
+        sampleRow(
+            y, w, [d](int i, uint32_t s) { d[i] = s; },
+            [d](int i, __m128i two) { _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), two); });
         return;
     }
-    sampleRow(y, w, [d](int i, uint32_t s) {
+    auto one = [d](int i, uint32_t s) {
         if (s >= 0xff000000u) d[i] = s;
         else if (s) d[i] = srcOver(s, d[i]);
+    };
+    sampleRow(y, w, one, [d, one](int i, __m128i two) {
+        const uint32_t s0 = uint32_t(_mm_cvtsi128_si32(two)), s1 = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(two, 4)));
+        if ((s0 & s1) >= 0xff000000u) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), two);  // both opaque
+        } else {
+            one(i, s0);
+            one(i + 1, s1);
+        }
     });
 }
 
@@ -193,7 +252,9 @@ void ScaledImageBlitter::blitAntiH(int x, int y, const uint8_t* cov, int n) {
     if (n <= 0) return;
     prepareColumns(x, n);
     uint32_t* samples = tScratch.row.data();
-    sampleRow(y, n, [samples](int i, uint32_t s) { samples[i] = s; });
+    sampleRow(
+        y, n, [samples](int i, uint32_t s) { samples[i] = s; },
+        [samples](int i, __m128i two) { _mm_storel_epi64(reinterpret_cast<__m128i*>(samples + i), two); });
     uint32_t* d = fDst.row<uint32_t>(y) + x;
     for (int i = 0; i < n; ++i) {
         // The sample scaled by coverage, then as for a full run.

@@ -24,14 +24,18 @@ public:
 private:
     // Columns x .. x + w: the left image pixel and the weights of each.
     void prepareColumns(int x, int w);
-    // The filtered image pixels of row y, columns as prepared, each handed to emit(i, pixel).
-    template <class Emit>
-    void sampleRow(int y, int w, Emit&& emit) const;
+    // The filtered image pixels of row y, columns as prepared: pairs handed to emit2(i, two
+    // pixels in the low 64 bits), a last odd one to emit(i, pixel).
+    template <class Emit, class Emit2>
+    void sampleRow(int y, int w, Emit&& emit, Emit2&& emit2) const;
 
     Pixmap fDst, fSrc;
     float fSx = 1, fTx = 0, fSy = 1, fTy = 0;  // device to image: x' = x sx + tx
     bool fSrcMode = false;
     int fColX = 0, fColW = -1;  // the columns prepared
+    // Where a full run writes its groups of four directly (null: every pixel through emit).
+    mutable uint32_t* fBulk = nullptr;
+    bool fBulkBlend = false;
 };
 
 }  // namespace plix
