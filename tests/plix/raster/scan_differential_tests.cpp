@@ -141,6 +141,19 @@ TEST(ScanDifferential, WindingThatChangesInsideARowBetweenEdges) {
     EXPECT_EQ(hole[size_t(3 * 10 + 0)], 255);
 }
 
+// A rectangle ending at y = 0.5 (winding -1 above) with another of opposite direction crossing
+// it (winding +1): in row 0 the pixel at x 4..5 holds winding -1 upper left, 0 upper right, 0
+// lower left and +1 lower right. Summing windings there would cancel to 0; the coverage is
+// half. Every pixel from 2 to 7 is half covered.
+TEST(ScanDifferential, OppositeWindingsAboveAndBelowAnEnd) {
+    Path p;
+    p.addRect({2, -1, 8, 0.5f});
+    p.addRect({4.5f, -1, 6, 2}, PathDirection::CCW);
+    const auto c = fastFill(p, PathFillType::Winding, 10, 2);
+    const int want[10] = {0, 0, 128, 128, 128, 128, 128, 128, 0, 0};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(c[size_t(x)], want[x]) << x;
+}
+
 // A polygon vertex inside a row (a V lying across pixel boundaries) is one chain: the exact
 // area. The triangle (0,0) (4,2) (8,0) covers, in row 0, cells by the area under x/2 ... worked
 // per pixel: pixel i spans x in [i, i+1]; the triangle's height at x is x/2 left of 4 and

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "raster/EdgeBuilder.h"
@@ -166,6 +167,8 @@ private:
         int pieces, turns;
     };
     std::vector<Chain> fChain;
+    std::vector<uint8_t> fEnds;   // per piece: bit 0 top, bit 1 bottom end inside the row, not continued
+    std::vector<int> fPartner;    // per chain root: the chain it shares cells with
 };
 
 void AAFiller::fill(const LineEdge* edges, int count) {
@@ -272,10 +275,21 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
         return same(a.xa, a.ya, b.xa, b.ya) || same(a.xb, a.yb, b.xb, b.yb) ? 2 : 0;
     };
     const Piece* p = fPieces.data() + i;
+    // Ends inside the row that no other piece continues (a horizontal edge was there): the
+    // winding right of such a piece differs above and below that end.
+    if (fEnds.size() < n) fEnds.resize(n);
+    for (size_t k = 0; k < n; ++k) fEnds[k] = uint8_t((p[k].ya > 0 ? 1 : 0) | (p[k].yb < 1 ? 2 : 0));
+    auto meets = [](float x0, float y0, float x1, float y1) { return x0 == x1 && y0 == y1; };
     for (size_t a = 0; a < n; ++a)
         for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b) {
             const int how = joined(p[a], p[b]);
             if (!how) continue;
+            for (const auto& [i1, i2] : {std::pair{a, b}, std::pair{b, a}}) {
+                if (meets(p[i1].xa, p[i1].ya, p[i2].xa, p[i2].ya) || meets(p[i1].xa, p[i1].ya, p[i2].xb, p[i2].yb))
+                    fEnds[i1] &= uint8_t(~1);
+                if (meets(p[i1].xb, p[i1].yb, p[i2].xa, p[i2].ya) || meets(p[i1].xb, p[i1].yb, p[i2].xb, p[i2].yb))
+                    fEnds[i1] &= uint8_t(~2);
+            }
             const int ra = find(int(a)), rb = find(int(b));
             Chain& c = fChain[size_t(ra)];
             if (ra != rb) {
@@ -310,25 +324,38 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
                 if (find(int(a)) == find(int(b)) && fChain[size_t(find(int(a)))].turns == 1 && !joined(p[a], p[b]) &&
                     meet(p[a], p[b]))
                     return true;
-    // Chains that share cells: exact only for two chains running one way each in opposite
-    // directions that do not cross (a band between an outline and its inner side): the
-    // winding steps up at one and back down at the other.
-    int rootA = -1, rootB = -1;
+    bool dangling = false;
+    for (size_t k = 0; k < n; ++k) dangling |= fEnds[k] != 0;
+    // Several chains: only when every chain crosses the whole row, or turns back to the side it
+    // came from (otherwise the winding between chains differs above and below an end, and a
+    // pixel could see three values). Then a pixel crossed by one chain sees two values; chains
+    // that share cells must come in pairs running one way each in opposite directions that do
+    // not cross (a band between an outline and its inner side), the winding stepping up at one
+    // and back down at the other, each sharing cells with no third chain.
+    int rootA = -1, rootB = -1, chains = 0;
     for (size_t k = 0; k < n; ++k) {
         const int r = find(int(k));
         if (r == rootA || r == rootB) continue;
-        if (rootA < 0) rootA = r;
-        else if (rootB < 0) rootB = r;
-        else return true;  // three chains or more
+        if (rootA < 0) rootA = r, chains = 1;
+        else if (rootB < 0) rootB = r, chains = 2;
+        else chains = 3;
     }
-    if (rootB < 0) return false;
-    if (fChain[size_t(rootA)].turns || fChain[size_t(rootB)].turns) return true;  // bands of one-way chains only
-    float wA = 0, wB = 0;
-    for (size_t k = 0; k < n; ++k) (find(int(k)) == rootA ? wA : wB) = p[k].w;
-    if (wA != -wB) return true;
+    if (chains == 1) return false;
+    if (dangling) return true;
+    // The partner of each chain that shares cells with another (-1: none yet).
+    if (fPartner.size() < n) fPartner.resize(n);
+    for (size_t k = 0; k < n; ++k) fPartner[k] = -1;
     for (size_t a = 0; a < n; ++a)
-        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b)
-            if (find(int(a)) != find(int(b)) && meet(p[a], p[b])) return true;
+        for (size_t b = a + 1; b < n && p[b].lo <= p[a].hi; ++b) {
+            const int ra = find(int(a)), rb = find(int(b));
+            if (ra == rb) continue;
+            int& pa = fPartner[size_t(ra)];
+            int& pb = fPartner[size_t(rb)];
+            if ((pa >= 0 && pa != rb) || (pb >= 0 && pb != ra)) return true;  // a third chain in reach
+            if (fChain[size_t(ra)].turns || fChain[size_t(rb)].turns || p[a].w != -p[b].w) return true;
+            if (meet(p[a], p[b])) return true;
+            pa = rb, pb = ra;
+        }
     return false;
 }
 
