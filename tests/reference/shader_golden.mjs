@@ -49,9 +49,19 @@ function makeShader(o) {
   const colors = (o.colors || '').split(',').filter(Boolean).map(argb);
   const pos = o.pos ? nums(o.pos) : null;
   const tile = tiles[o.tile || 'clamp'];
+  const space = o.space === 'p3' ? CK.ColorSpace.DISPLAY_P3 : undefined;
   const local = o.local ? (() => { const m = nums(o.local); return [m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]; })() : undefined;
   switch (o.shader) {
-    case 'linear': { const p = nums(o.pts); return CK.Shader.MakeLinearGradient([p[0], p[1]], [p[2], p[3]], colors, pos, tile, local); }
+    case 'linear': {
+      const p = nums(o.pts);
+      return CK.Shader.MakeLinearGradient([p[0], p[1]], [p[2], p[3]], colors, pos, tile, local, 0, space);
+    }
+    case 'blend': {
+      // The two-colour linear gradients along x (dst) and y (src), blended.
+      const dst = CK.Shader.MakeLinearGradient([0, 0], [w, 0], colors.slice(0, 2), null, CK.TileMode.Clamp);
+      const src = CK.Shader.MakeLinearGradient([0, 0], [0, h], colors.slice(2, 4), null, CK.TileMode.Clamp);
+      return CK.Shader.MakeBlend(CK.BlendMode[o.mode], dst, src);
+    }
     case 'radial': { const c = nums(o.center); return CK.Shader.MakeRadialGradient([c[0], c[1]], parseFloat(o.radius), colors, pos, tile, local); }
     case 'sweep': {
       const c = nums(o.center), a = o.angles ? nums(o.angles) : [0, 360];

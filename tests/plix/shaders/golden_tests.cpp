@@ -89,7 +89,9 @@ sp<Shader> makeShader(std::map<std::string, std::string>& o) {
         while (std::getline(ss, c, ',')) colors.push_back(colorFromARGB(hex(c)));
     }
     std::vector<float> pos = o.count("pos") ? nums(o["pos"]) : std::vector<float>{};
-    const GradientStops stops{colors.data(), pos.empty() ? nullptr : pos.data(), int(colors.size()), nullptr};
+    sp<ColorSpace> space;
+    if (o["space"] == "p3") space = ColorSpace::MakeRGB(named::kSRGB, named::kDisplayP3Gamut);
+    const GradientStops stops{colors.data(), pos.empty() ? nullptr : pos.data(), int(colors.size()), space};
     const TileMode tile = tileByName(o.count("tile") ? o["tile"] : "clamp");
     const auto local = localOf(o);
     const Matrix* lm = local ? &*local : nullptr;
@@ -97,6 +99,12 @@ sp<Shader> makeShader(std::map<std::string, std::string>& o) {
     if (kind == "linear") {
         const auto p = nums(o["pts"]);
         return MakeLinearGradient({p[0], p[1]}, {p[2], p[3]}, stops, tile, lm);
+    }
+    if (kind == "blend") {
+        const float w = std::stof(o["_w"]), h = std::stof(o["_h"]);
+        auto dst = MakeLinearGradient({0, 0}, {w, 0}, GradientStops(colors.data(), nullptr, 2), TileMode::Clamp);
+        auto src = MakeLinearGradient({0, 0}, {0, h}, GradientStops(colors.data() + 2, nullptr, 2), TileMode::Clamp);
+        return MakeBlendShader(blendByName(o["mode"]), dst, src);
     }
     if (kind == "radial") {
         const auto c = nums(o["center"]);
@@ -152,7 +160,7 @@ sp<ColorFilter> makeFilter(const std::string& spec) {
     return nullptr;
 }
 
-void drawLine(const DrawTarget& t, const std::string& line) {
+void drawLine(const DrawTarget& t, const std::string& line, int w, int h) {
     const size_t bar = line.find('|');
     std::istringstream head(line.substr(0, bar));
     std::string cmd;
@@ -176,6 +184,7 @@ void drawLine(const DrawTarget& t, const std::string& line) {
         const size_t eq = kv.find('=');
         o[kv.substr(0, eq)] = kv.substr(eq + 1);
     }
+    o["_w"] = std::to_string(w), o["_h"] = std::to_string(h);
     Paint paint;
     paint.setColor(o.count("color") ? hex(o["color"]) : 0xff000000);
     if (o.count("alpha")) paint.setAlpha(std::stof(o["alpha"]));
@@ -218,9 +227,11 @@ TEST_P(ShaderGolden, MatchesTheReferenceImage) {
     const Scene& s = GetParam();
     std::vector<uint8_t> px(size_t(s.w) * size_t(s.h) * 4, 0);
     Pixmap pm;
-    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), px.data(), size_t(s.w) * 4));
+    // sRGB like the reference engine's surface: colours given in sRGB are not converted.
+    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul, ColorSpace::MakeSRGB()),
+                         px.data(), size_t(s.w) * 4));
     const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
-    for (const std::string& line : s.lines) drawLine(t, line);
+    for (const std::string& line : s.lines) drawLine(t, line, s.w, s.h);
 
     int w = 0, h = 0;
     std::vector<uint8_t> want;
