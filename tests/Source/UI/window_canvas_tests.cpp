@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "Skia/Image.h"
 #include "Skia/Paint.h"
 #include "Skia/Shader.h"
 #include "Skia/Surface.h"
@@ -49,8 +50,12 @@ void DrawWithSkia(ISkCanvas& canvas) {
     canvas.DrawRect({0, 40, 100, 60}, paint);
 }
 
-// The same picture on a CPU surface: the form's clear, the control at (20, 10), and the
-// framework's half-transparent rectangle (its alpha truncated to 127, anti-aliased).
+// A 2 x 2 picture the control draws as a framework bitmap, 0xAARRGGBB row by row.
+constexpr Ui::TAlphaColor BitmapPixels[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+
+// The same picture on a CPU surface: the form's clear, the control at (20, 10), the framework's
+// half-transparent rectangle (its alpha truncated to 127, anti-aliased) and the bitmap scaled
+// to 16 x 16 at (120, 40) of the form without filtering.
 std::vector<uint32_t> Reference() {
     const Ref<ISkSurface> surface = TSkSurface::MakeRaster(Width, Height);
     const Ref<ISkCanvas> canvas = surface->GetCanvas();
@@ -61,6 +66,8 @@ std::vector<uint32_t> Reference() {
     paint->SetAntiAlias(true);
     paint->SetColor(0x7FFF8000);
     canvas->DrawRect({60, 40, 90, 55}, paint);
+    const Ref<ISkImage> image = TSkImage::MakeRasterCopy(TSkImageInfo(2, 2), BitmapPixels, 8);
+    canvas->DrawImageRect(image, {100, 30, 116, 46}, TSkSamplingOptions(), nullptr);
     std::vector<uint32_t> pixels(size_t(Width) * Height);
     EXPECT_TRUE(surface->ReadPixels(TSkImageInfo(Width, Height), pixels.data(), size_t(Width) * 4));
     return pixels;
@@ -111,18 +118,28 @@ std::string ShowAndCompare(bool raster) {
         auto* box = new Ui::TControl(form);
         box->SetParent(form);
         box->SetBounds(20, 10, 100, 60);
+        // A framework bitmap: on the OpenGL canvas it is drawn from a texture image uploaded
+        // through the shared context.
+        Ui::TBitmap bitmap(2, 2);
+        Ui::TBitmapData data;
+        EXPECT_TRUE(bitmap.Map(Ui::TMapAccess::Write, data));
+        for (int i = 0; i < 4; ++i) data.SetPixel(i % 2, i / 2, BitmapPixels[i]);
+        bitmap.Unmap(data);
         bool skiaCanvas = false;
         box->OnPaint = [&](Ui::TObject*, Ui::TCanvas& canvas, const Ui::TRectF&) {
             auto* sk = dynamic_cast<TSkCanvasCustom*>(&canvas);
             skiaCanvas = sk && sk->Canvas();
             if (skiaCanvas) DrawWithSkia(*sk->Canvas());
             canvas.FillRect({60, 40, 90, 55}, 0.5f, Ui::TBrush(Ui::TBrushKind::Solid, 0xFFFF8000));
+            canvas.DrawBitmap(bitmap, {0, 0, 2, 2}, {100, 30, 116, 46}, 1, true);
         };
         app.SetMainForm(form);
         form->Show();
         Pump(app, 400);
         EXPECT_TRUE(skiaCanvas);
         canvasClass = form->Canvas() ? form->Canvas()->CanvasClass().Name() : "none";
+        // Only the GPU canvas keeps an image of the bitmap; the raster canvas maps it each time.
+        EXPECT_EQ(TSkCanvasBaseClass::HandleOf(bitmap)->Cache() != nullptr, !raster);
 
         const std::vector<uint32_t> shown = Shown(form->Handle()->NativeWindow());
         const std::vector<uint32_t> expected = Reference();
