@@ -1,0 +1,35 @@
+// Helpers shared by the parts of the type checker (CheckDeclarations, CheckStatements,
+// CheckExpressions, CheckCalls).
+#pragma once
+
+#include "sksl/ir/Operator.h"
+#include "sksl/ir/Type.h"
+#include "sksl/lex/Token.h"
+#include "sksl/parse/Ast.h"
+
+#include <string>
+#include <string_view>
+
+namespace plix::sksl::check {
+
+// Loops must finish in fewer iterations than this.
+constexpr int kLoopTerminationLimit = 100000;
+// Largest array or struct, all the locals of one function, and one global, in 32-bit slots.
+constexpr int kMaxArraySize = 1 << 17;
+constexpr int kMaxLocalSlots = 1 << 16;
+constexpr int kMaxGlobalSlots = 1 << 16;
+
+constexpr uint32_t kPrecision =
+        AstModifiers::kHighp | AstModifiers::kMediump | AstModifiers::kLowp;
+
+inline std::string quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+inline std::string opText(Operator op) { return quote(TokenKindText(op)); }
+
+// Scalars, vectors or matrices of one shape.
+inline bool sameShape(const Type& a, const Type& b) {
+    return a.kind() == b.kind() && a.columns() == b.columns() && a.rows() == b.rows() &&
+           a.isValue();
+}
+
+}  // namespace plix::sksl::check
