@@ -89,8 +89,8 @@ function makeShader(o) {
   }
 }
 
-function makeColorFilter(spec) {
-  const [kind, args] = spec.split(':');
+function makeColorFilter(desc) {
+  const [kind, args] = desc.split(':');
   switch (kind) {
     case 'matrix': return CK.ColorFilter.MakeMatrix(nums(args));
     case 'blend': { const [c, m] = args.split(','); return CK.ColorFilter.MakeBlend(argb(c), CK.BlendMode[m]); }

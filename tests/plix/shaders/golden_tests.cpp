@@ -145,9 +145,9 @@ sp<Shader> makeShader(std::map<std::string, std::string>& o) {
     return nullptr;
 }
 
-sp<ColorFilter> makeFilter(const std::string& spec) {
-    const size_t colon = spec.find(':');
-    const std::string kind = spec.substr(0, colon), args = colon == std::string::npos ? "" : spec.substr(colon + 1);
+sp<ColorFilter> makeFilter(const std::string& desc) {
+    const size_t colon = desc.find(':');
+    const std::string kind = desc.substr(0, colon), args = colon == std::string::npos ? "" : desc.substr(colon + 1);
     if (kind == "matrix") return MakeMatrixColorFilter(nums(args).data());
     if (kind == "blend") {
         const size_t comma = args.find(',');
