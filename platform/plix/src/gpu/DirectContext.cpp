@@ -22,10 +22,12 @@ struct TextureRecord {
 
 namespace {
 
+// The storages of texture images alive. Every image is gone before the library is unloaded
+// (each holds the library through its wrapper), so the set may go with the library.
 std::mutex gTextureStorageLock;
 std::set<const PixelStorage*>& TextureStorages() {
-    static auto* storages = new std::set<const PixelStorage*>();
-    return *storages;
+    static std::set<const PixelStorage*> storages;
+    return storages;
 }
 
 bool Uploadable(ColorType ct) { return ct == ColorType::RGBA8888 || ct == ColorType::BGRA8888; }
