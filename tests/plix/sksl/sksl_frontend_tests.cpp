@@ -227,6 +227,9 @@ TEST(SkslRobustness, PathologicalSources) {
         {"nested long loops", "half4 main(float2 p) { float s = 0; for (int i = 0; i < 99999; i++) {"
                               " for (int j = 0; j < 99999; j++) { s += 1; } } return half4(s); }",
          "program is too expensive"},
+        {"registers", "float a[60000]; float b[60000]; float c[60000];\n"
+                      "half4 main(float2 p) { a[0] = 1; b[0] = 2; c[0] = 3; return half4(a[0]); }",
+         "program is too large"},
         {"stack limit", "half4 main(float2 p) { float a[60000]; float b[60000]; return half4(1); }",
          "exceeds the stack size limit"},
         {"huge literal", "half4 main(float2 p) { return half4(1" + repeat("0", 5000) + "); }",

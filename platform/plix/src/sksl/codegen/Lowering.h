@@ -19,7 +19,7 @@ class Variable;
 // Limits that keep a pathological program (say, a chain of functions each calling the next
 // twice) from taking unbounded memory.
 constexpr int kMaxInstructions = 1 << 20;
-constexpr int kMaxSlots = 1 << 18;
+constexpr int kMaxSlots = 1 << 17;  // 32 MB of registers at 64 pixels a batch
 // Most instructions one batch may run, with every loop running its full count: nested loops
 // multiply, so a program the loop rules accept could otherwise run for hours.
 constexpr uint64_t kMaxCost = 1 << 24;
