@@ -13,8 +13,9 @@ namespace {
 constexpr int32_t DestroyingMark = INT32_MIN;  // bit 31
 
 // The object layer holds the native library for the whole program: it is acquired before any
-// wrapper can exist and released at program end. Without it nothing can run, so a failed load
-// ends the program with the loader's reason.
+// wrapper can exist. Without it nothing can run, so a failed load ends the program with the
+// loader's reason. At program end the hold is kept: unloading then gains nothing, while the
+// engine's process-wide caches would turn into leaks as its memory is unmapped.
 struct NativeLibraryHold {
     NativeLibraryHold() {
         try {
@@ -25,7 +26,6 @@ struct NativeLibraryHold {
             std::exit(EXIT_FAILURE);
         }
     }
-    ~NativeLibraryHold() { API::ReleaseNativeLibrary(); }
 };
 
 // Before the program's own static objects, which may already make wrappers.

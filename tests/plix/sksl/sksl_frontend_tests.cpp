@@ -241,7 +241,8 @@ TEST(SkslRobustness, PathologicalSources) {
     for (const Case& c : cases) {
         std::string errors;
         double seconds = secondsToCompile(c.source, &errors);
-        EXPECT_LT(seconds, 10.0) << c.name;
+        // A guard against hangs, not a speed check: generous enough for sanitizer builds.
+        EXPECT_LT(seconds, 120.0) << c.name;
         if (c.error) {
             EXPECT_NE(errors.find(c.error), std::string::npos) << c.name << ": " << errors.substr(0, 300);
             EXPECT_NE(errors.find("error: "), std::string::npos) << c.name;
