@@ -3,6 +3,8 @@
 // premultiplied RGBA8888.
 #include <gtest/gtest.h>
 
+#include "../SceneList.h"
+
 #include <png.h>
 
 #include <cmath>
@@ -20,30 +22,9 @@ using namespace plix;
 
 namespace {
 
-struct Scene {
-    std::string name;
-    int w = 0, h = 0;
-    std::vector<std::string> lines;
-};
+using test::Scene;
 
-std::vector<Scene> loadScenes() {
-    std::ifstream in(std::string(PLIX_CANVAS_FIXTURES) + "/scenes.txt");
-    std::vector<Scene> scenes;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream ss(line);
-        std::string cmd;
-        ss >> cmd;
-        if (cmd == "scene") {
-            scenes.emplace_back();
-            ss >> scenes.back().name >> scenes.back().w >> scenes.back().h;
-        } else if (cmd != "end" && !scenes.empty()) {
-            scenes.back().lines.push_back(line);
-        }
-    }
-    return scenes;
-}
+std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_CANVAS_FIXTURES) + "/scenes.txt"); }
 
 bool readPng(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgba) {
     png_image image{};

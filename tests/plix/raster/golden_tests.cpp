@@ -1,6 +1,8 @@
 // Scenes of fixtures/scenes.txt drawn by our engine against the reference engine's images.
 #include <gtest/gtest.h>
 
+#include "../SceneList.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,30 +19,9 @@ using namespace plix;
 
 namespace {
 
-struct Scene {
-    std::string name;
-    int w = 0, h = 0;
-    std::vector<std::string> lines;
-};
+using test::Scene;
 
-std::vector<Scene> loadScenes() {
-    std::ifstream in(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt");
-    std::vector<Scene> scenes;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream ss(line);
-        std::string cmd;
-        ss >> cmd;
-        if (cmd == "scene") {
-            scenes.emplace_back();
-            ss >> scenes.back().name >> scenes.back().w >> scenes.back().h;
-        } else if (cmd != "end" && !scenes.empty()) {
-            scenes.back().lines.push_back(line);
-        }
-    }
-    return scenes;
-}
+std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"); }
 
 uint32_t hex(const std::string& s) { return uint32_t(std::stoul(s, nullptr, 16)); }
 
