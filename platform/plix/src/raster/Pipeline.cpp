@@ -301,6 +301,13 @@ void Pipeline::runReference(Batch& bt) const {
                     cb->fn(cb->self, 1, &p.x, &p.y, &p.r, &p.g, &p.b, &p.a);
                     break;
                 }
+                case Op::callback_blend: {
+                    const BlendCallbackCtx* cb = static_cast<const BlendCallbackCtx*>(ctx);
+                    float* const src[4] = {&p.r, &p.g, &p.b, &p.a};
+                    const float* const dst[4] = {&p.dr, &p.dg, &p.db, &p.da};
+                    cb->fn(cb->self, 1, src, dst);
+                    break;
+                }
                 case Op::load_rgba: case Op::load_bgra: {
                     const MemoryCtx* m = static_cast<const MemoryCtx*>(ctx);
                     m->load(m->addr(px, py), 1, &p.r, &p.g, &p.b, &p.a);

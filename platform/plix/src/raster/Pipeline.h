@@ -63,6 +63,7 @@ struct alignas(32) Batch {
     X(restore_xy)         /* ctx SavedColor*: x, y back */                                      \
     X(saved_to_dst)       /* ctx SavedColor*: dr..da = the kept r..a */                         \
     X(callback)           /* ctx CallbackCtx: an outside program fills r..a from x, y */      \
+    X(callback_blend)     /* ctx BlendCallbackCtx: an outside program blends r..a with dr..da */ \
     X(load_rgba) X(load_dst_rgba) X(store_rgba) /* ctx MemoryCtx: 8888 in R, G, B, A order */    \
     X(load_bgra) X(load_dst_bgra) X(store_bgra) /* ctx MemoryCtx: 8888 in B, G, R, A order */    \
     /* Gradients: x becomes the gradient's t, y a mask (1 drawn, 0 transparent). */            \
@@ -121,6 +122,13 @@ struct SavedColor {
 // for n pixels from their x, y.
 struct CallbackCtx {
     void (*fn)(void* self, int n, const float* x, const float* y, float* r, float* g, float* b, float* a);
+    void* self;
+};
+
+// A blend stage from outside the engine (runtime blenders): replaces the source src (r, g, b,
+// a) of n pixels by its blend with the destination dst, both premultiplied.
+struct BlendCallbackCtx {
+    void (*fn)(void* self, int n, float* const src[4], const float* const dst[4]);
     void* self;
 };
 

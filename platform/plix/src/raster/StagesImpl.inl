@@ -182,6 +182,12 @@ void callback(Batch& bt, const void* ctx) {
     const CallbackCtx* cb = static_cast<const CallbackCtx*>(ctx);
     cb->fn(cb->self, bt.n, bt.x, bt.y, bt.r, bt.g, bt.b, bt.a);
 }
+void callback_blend(Batch& bt, const void* ctx) {
+    const BlendCallbackCtx* cb = static_cast<const BlendCallbackCtx*>(ctx);
+    float* const src[4] = {bt.r, bt.g, bt.b, bt.a};
+    const float* const dst[4] = {bt.dr, bt.dg, bt.db, bt.da};
+    cb->fn(cb->self, bt.n, src, dst);
+}
 
 // ---- 8888 memory ----
 
