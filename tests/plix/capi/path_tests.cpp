@@ -1,10 +1,11 @@
-// Paths, path builders, path walks, round rects and colour spaces through the C API.
+// Paths, path builders, path walks, stored paths, round rects and colour spaces through the C API.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "geometry/PathData.h"
 #include "plix/plix.h"
 
 TEST(CapiPath, BuildWalkAndQuery) {
@@ -145,4 +146,115 @@ TEST(CapiColorSpace, MakeCompareAndCount) {
     plix_colorspace_ref(again);
     plix_colorspace_unref(again);
     for (plix_handle h : {srgb, lin, lin2, again}) plix_colorspace_unref(h);
+}
+
+namespace {
+
+std::vector<uint8_t> serialized(plix_handle path) {
+    static const plix_wstreamadapter_procs write{[](void* c, const void* buf, size_t size) {
+        auto* out = static_cast<std::vector<uint8_t>*>(c);
+        out->insert(out->end(), static_cast<const uint8_t*>(buf), static_cast<const uint8_t*>(buf) + size);
+        return true;
+    }};
+    plix_wstreamadapter_set_procs(&write);
+    std::vector<uint8_t> out;
+    plix_handle w = plix_wstreamadapter_create(&out);
+    plix_path_serialize_to_stream(path, w);
+    plix_wstreamadapter_destroy(w);
+    return out;
+}
+
+plix::Path engineCopy(plix_handle h) { return *reinterpret_cast<const plix::Path*>(h); }
+
+}  // namespace
+
+// Stored paths read back identically: every verb kind, a conic weight, several contours, an
+// unclosed last contour, a fill type and a NaN coordinate.
+TEST(CapiPath, SerializedPathsReadBackIdentically) {
+    const char* svgs[] = {"", "M1 2", "M0 0L10 0Q10 10 0 10ZM20 20C30 20 30 30 20 30L25 25",
+                          "M-3.5 1e-7L1e30 -1e30Z M4 4Z"};
+    for (const char* svg : svgs) {
+        plix_handle p = plix_path_create2(svg);
+        ASSERT_NE(p, 0u) << svg;
+        const std::vector<uint8_t> bytes = serialized(p);
+        plix::Path back;
+        EXPECT_EQ(plix::readPathData(bytes.data(), bytes.size(), &back), bytes.size()) << svg;
+        EXPECT_EQ(back, engineCopy(p)) << svg;
+        plix_path_destroy(p);
+    }
+    plix::Path conic;
+    conic.setFillType(plix::PathFillType::InverseEvenOdd);
+    conic.moveTo({0, 0}).conicTo({5, 0}, {5, 5}, 0.5f).lineTo({NAN, 1});
+    std::vector<uint8_t> bytes;
+    plix::writePathData(conic, bytes);
+    plix::Path back;
+    ASSERT_EQ(plix::readPathData(bytes.data(), bytes.size(), &back), bytes.size());
+    EXPECT_EQ(back.fillType(), plix::PathFillType::InverseEvenOdd);
+    EXPECT_EQ(back.conicWeights(), conic.conicWeights());
+    EXPECT_EQ(std::memcmp(back.points().data(), conic.points().data(), conic.points().size() * sizeof(plix::Point)), 0);
+
+    // The stored form of "M1 2L3 4": header, counts, points, verbs padded to 4 bytes.
+    plix_handle small = plix_path_create2("M1 2L3 4");
+    const std::vector<uint8_t> got = serialized(small);
+    ASSERT_EQ(got.size(), 16u + 2 * 8 + 4);
+    EXPECT_EQ(got[0], 5);                          // version
+    EXPECT_EQ(got[4], 2);                          // two points
+    EXPECT_EQ(got[12], 2);                         // two verbs
+    EXPECT_EQ(got[got.size() - 4], 0);             // move
+    EXPECT_EQ(got[got.size() - 3], 1);             // line
+    plix_path_destroy(small);
+    // Null arguments write nothing.
+    EXPECT_TRUE(serialized(0).empty());
+    plix_handle p = plix_path_create2("M0 0");
+    plix_path_serialize_to_stream(p, 0);
+    plix_path_destroy(p);
+}
+
+// Truncated or damaged stored paths give 0 and leave the output alone; no byte of any prefix
+// or single-byte change reads out of bounds.
+TEST(CapiPath, DamagedStoredPathsAreRefused) {
+    plix::Path src;
+    src.moveTo({0, 0}).lineTo({4, 0}).conicTo({4, 4}, {0, 4}, 2).close();
+    std::vector<uint8_t> good;
+    plix::writePathData(src, good);
+    const plix::Path sentinel = plix::Path().moveTo({9, 9});
+    for (size_t n = 0; n < good.size(); ++n) {
+        plix::Path out = sentinel;
+        EXPECT_EQ(plix::readPathData(good.data(), n, &out), 0u) << "prefix " << n;
+        EXPECT_EQ(out, sentinel);
+    }
+    struct Damage {
+        const char* what;
+        size_t at;
+        uint8_t value;
+    };
+    const size_t verbs = good.size() - 4;
+    const Damage damages[] = {
+        {"version", 0, 4},          {"fill type bits", 1, 4},     {"point count", 4, 9},
+        {"huge point count", 7, 0x7f}, {"conic count", 8, 0},     {"verb count", 12, 3},
+        {"first verb not a move", verbs, 1}, {"unknown verb", verbs + 1, 6}, {"close as conic", verbs + 3, 3},
+    };
+    for (const Damage& d : damages) {
+        if (d.at >= good.size()) continue;
+        std::vector<uint8_t> bad = good;
+        bad[d.at] = d.value;
+        if (bad == good) continue;
+        plix::Path out = sentinel;
+        EXPECT_EQ(plix::readPathData(bad.data(), bad.size(), &out), 0u) << d.what;
+        EXPECT_EQ(out, sentinel) << d.what;
+    }
+    // A line right after a close is not something a path stores (it would start with a move).
+    plix::Path twoContours;
+    twoContours.moveTo({0, 0}).lineTo({1, 0}).close().moveTo({0, 0}).lineTo({2, 2});
+    std::vector<uint8_t> bytes;
+    plix::writePathData(twoContours, bytes);
+    plix::Path out;
+    ASSERT_EQ(plix::readPathData(bytes.data(), bytes.size(), &out), bytes.size());
+    std::vector<uint8_t> lineAfterClose = bytes, badPadding = bytes;
+    lineAfterClose[bytes.size() - 8 + 3] = 1;  // the second move becomes a line
+    badPadding.back() = 1;                      // five verbs, three bytes of padding
+    EXPECT_EQ(plix::readPathData(lineAfterClose.data(), lineAfterClose.size(), &out), 0u);
+    EXPECT_EQ(plix::readPathData(badPadding.data(), badPadding.size(), &out), 0u);
+    EXPECT_EQ(plix::readPathData(nullptr, 16, &out), 0u);
+    EXPECT_EQ(plix::readPathData(good.data(), good.size(), nullptr), 0u);
 }

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "canvas/Canvas.h"
 #include "capi/Handles.h"
+#include "capi/OwnedCanvases.h"
 #include "plix/plix.h"
 #include "raster/Shader.h"
 
@@ -306,6 +308,36 @@ TEST(CapiPaint, FillPathOfAStrokedLine) {
     plix_path_destroy(line);
     plix_paint_destroy(p);
     plix_pathbuilder_destroy(b);
+}
+
+// Destroy frees canvases handed to the caller, once; a surface's canvas is not the caller's and
+// keeps drawing.
+TEST(CapiCanvas, DestroyFreesOnlyCanvasesTheCallerOwns) {
+    const plix_imageinfo ii = info(2, 2);
+    plix_handle surface = plix_surface_make_raster(&ii, 0, nullptr);
+    plix_handle own = plix_surface_get_canvas(surface);
+    plix_canvas_destroy(own);
+    plix_canvas_destroy(0);
+    plix_canvas_clear(own, 0xff0000ff);
+    EXPECT_EQ(pixel(surface, 1, 1), 0xffff0000u);  // RGBA bytes of opaque blue
+
+    std::vector<uint8_t> px(16);
+    int destroyed = 0;
+    auto* canvas = new plix::Canvas(plix::Pixmap(plix::ImageInfo::Make(2, 2, plix::ColorType::RGBA8888,
+                                                                        plix::AlphaType::Premul),
+                                                 px.data(), 8));
+    plix_handle h = plix::capi::adoptCallerCanvas(canvas, [&] {
+        ++destroyed;
+        delete canvas;
+    });
+    ASSERT_NE(h, 0u);
+    plix_canvas_clear(h, 0xffffffff);
+    EXPECT_EQ(px[0], 255);
+    plix_canvas_destroy(h);
+    plix_canvas_destroy(h);
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(plix::capi::adoptCallerCanvas(nullptr, [] {}), 0u);
+    plix_refcnt_unref(surface);
 }
 
 TEST(CapiCanvas, StateClipAndMatrixGetters) {

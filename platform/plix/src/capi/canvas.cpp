@@ -3,6 +3,7 @@
 #include "canvas/Canvas.h"
 #include "canvas/Surface.h"
 #include "capi/Convert.h"
+#include "capi/OwnedCanvases.h"
 #include "plix/plix.h"
 
 using namespace plix;
@@ -28,6 +29,11 @@ Color4 argbColor(uint32_t argb) {
 }
 
 }  // namespace
+
+// Frees only canvases handed to the caller; one that belongs to a surface is left alone.
+void plix_canvas_destroy(plix_handle self) {
+    if (self) guard([&] { destroyCallerCanvas(self); });
+}
 
 // ---- state ----
 

@@ -71,6 +71,15 @@ bool plix_colorspace_to_xyz(plix_handle self, plix_colorspace_xyz* xyz) {
     return true;
 }
 
+bool plix_colorspaceprimaries_to_xyz(const plix_colorspace_primaries* self, plix_colorspace_xyz* xyz) {
+    if (!self || !xyz) return false;
+    Matrix3 m;
+    if (!primariesToXYZD50({self->rx, self->ry, self->gx, self->gy, self->bx, self->by, self->wx, self->wy}, &m))
+        return false;
+    *xyz = fromGamut(m);
+    return true;
+}
+
 bool plix_colorspacetransferfn_invert(const plix_colorspace_transfer_fn* self, plix_colorspace_transfer_fn* result) {
     if (!self || !result) return false;
     TransferFn inv;

@@ -2,7 +2,9 @@
 
 #include "capi/Convert.h"
 #include "capi/PathHandles.h"
+#include "core/StreamAdapter.h"
 #include "core/String.h"
+#include "geometry/PathData.h"
 #include "geometry/RRect.h"
 #include "plix/plix.h"
 
@@ -29,6 +31,16 @@ plix_handle plix_path_create2(const char* svg) {
 }
 
 void plix_path_destroy(plix_handle self) { delete from<Path>(self); }
+
+// The whole stored form goes to the stream in one write.
+void plix_path_serialize_to_stream(plix_handle self, plix_handle wstream) {
+    if (!self || !wstream) return;
+    guard([&] {
+        std::vector<uint8_t> bytes;
+        writePathData(ph(self), bytes);
+        from<WStreamAdapter>(wstream)->write(bytes.data(), bytes.size());
+    });
+}
 
 bool plix_path_contains(plix_handle self, float x, float y) {
     return self && guard(false, [&] { return ph(self).contains(x, y); });

@@ -36,6 +36,14 @@ struct Matrix3 {
     void map(float& r, float& g, float& b) const;
 };
 
+// Chromaticities (x, y) of the three primaries and of the white point.
+struct ColorPrimaries {
+    float rx, ry, gx, gy, bx, by, wx, wy;
+};
+// The gamut with these primaries, adapted to a D50 white (Bradford). False when a value lies
+// outside [0, 1], the white has y = 0, or the primaries are degenerate (no area).
+bool primariesToXYZD50(const ColorPrimaries& p, Matrix3* toXYZD50);
+
 namespace named {
 inline constexpr TransferFn kSRGB{2.4f, 1 / 1.055f, 0.055f / 1.055f, 1 / 12.92f, 0.04045f, 0, 0};
 inline constexpr TransferFn k2Dot2{2.2f, 1, 0, 0, 0, 0, 0};
