@@ -18,6 +18,13 @@ function argb(hex) {
 
 // The test images, built the same way by the C++ test.
 function makeImage(name) {
+  if (name === 'mask8') {
+    // Alpha only: a checker of opaque cells and a ramp.
+    const px = new Uint8Array(64);
+    for (let y = 0; y < 8; ++y) for (let x = 0; x < 8; ++x) px[y * 8 + x] = (x ^ y) & 1 ? 255 : 28 * x + 8 * y;
+    return CK.MakeImage({ width: 8, height: 8, colorType: CK.ColorType.Alpha_8, alphaType: CK.AlphaType.Premul,
+                          colorSpace: CK.ColorSpace.SRGB }, px, 8);
+  }
   const w = name === 'nine9' ? 9 : 8, h = w;
   const px = new Uint8Array(w * h * 4);
   const cells = [0xff0000, 0x00ff00, 0x0000ff, 0xffff00, 0xff00ff, 0x00ffff, 0x804000, 0x008080, 0x404040];
@@ -52,6 +59,10 @@ function makePaint(o) {
   if (o.cap) p.setStrokeCap({ butt: CK.StrokeCap.Butt, round: CK.StrokeCap.Round, square: CK.StrokeCap.Square }[o.cap]);
   if (o.join) p.setStrokeJoin({ miter: CK.StrokeJoin.Miter, round: CK.StrokeJoin.Round, bevel: CK.StrokeJoin.Bevel }[o.join]);
   if (o.blend) p.setBlendMode(CK.BlendMode[o.blend]);
+  if (o.shader === 'grad') {
+    p.setShader(CK.Shader.MakeLinearGradient([0, 0], [64, 64], [CK.Color4f(1, 0, 0, 1), CK.Color4f(0, 0, 1, 1)],
+                                             null, CK.TileMode.Clamp));
+  }
   return p;
 }
 
@@ -102,7 +113,7 @@ function run(canvas, cmd, args, o) {
     }
     case 'image': {
       const w = args.trim().split(/\s+/);
-      canvas.drawImage(image(w[0]), parseFloat(w[1]), parseFloat(w[2]), o.color || o.alpha ? paint : null);
+      canvas.drawImage(image(w[0]), parseFloat(w[1]), parseFloat(w[2]), o.color || o.alpha || o.shader ? paint : null);
       break;
     }
     case 'imagerect': {

@@ -17,6 +17,7 @@
 
 #include "canvas/Canvas.h"
 #include "canvas/Surface.h"
+#include "shaders/Shaders.h"
 
 using namespace plix;
 
@@ -39,6 +40,12 @@ bool readPng(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgba
 
 // The test images, made as the reference script makes them.
 sp<Image> testImage(const std::string& name) {
+    if (name == "mask8") {
+        std::vector<uint8_t> a(64);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) a[size_t(y * 8 + x)] = uint8_t((x ^ y) & 1 ? 255 : 28 * x + 8 * y);
+        return Image::MakeRasterCopy(Pixmap(ImageInfo::Make(8, 8, ColorType::Alpha8, AlphaType::Premul), a.data(), 8));
+    }
     const int n = name == "nine9" ? 9 : 8;
     std::vector<uint8_t> px(size_t(n * n * 4));
     const uint32_t cells[9] = {0xff0000, 0x00ff00, 0x0000ff, 0xffff00, 0xff00ff, 0x00ffff, 0x804000, 0x008080, 0x404040};
@@ -91,6 +98,10 @@ Paint paintOf(const Options& o) {
     if (join == "round") p.join = StrokeJoin::Round;
     if (join == "bevel") p.join = StrokeJoin::Bevel;
     if (o.has("blend")) p.setBlendMode(blendByName(o.get("blend")));
+    if (o.get("shader") == "grad") {
+        const Color4f colors[2] = {{1, 0, 0, 1}, {0, 0, 1, 1}};
+        p.shader = MakeLinearGradient({0, 0}, {64, 64}, GradientStops{colors, nullptr, 2}, TileMode::Clamp);
+    }
     return p;
 }
 
@@ -173,7 +184,7 @@ void run(Canvas& c, const std::string& line, std::map<std::string, sp<Image>>& i
         for (size_t i = 1; i + 1 < words.size(); i += 2) pts.push_back({n[i], n[i + 1]});
         c.drawPoints(mode, pts.size(), pts.data(), paint);
     } else if (cmd == "image") {
-        c.drawImage(image(words[0]), n[1], n[2], SamplingOptions(), o.has("color") || o.has("alpha") ? &paint : nullptr);
+        c.drawImage(image(words[0]), n[1], n[2], SamplingOptions(), o.has("color") || o.has("alpha") || o.has("shader") ? &paint : nullptr);
     } else if (cmd == "imagerect") {
         c.drawImageRect(image(words[0]), rect(1), rect(5), sampling, &paint,
                         o.get("strict") == "1" ? SrcRectConstraint::Strict : SrcRectConstraint::Fast);

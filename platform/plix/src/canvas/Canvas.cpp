@@ -8,6 +8,7 @@
 #include "canvas/SpriteBlitter.h"
 #include "canvas/Surface.h"
 #include "raster/PipelineBlitter.h"
+#include "shaders/Shaders.h"
 
 namespace plix {
 
@@ -443,8 +444,18 @@ void Canvas::drawImageRect(const Image& image, const Rect& src, const Rect& dst,
         Matrix dstToSrc;
         if (srcToDst.invert(&dstToSrc)) visible = dstToSrc.mapRect(shown), hasVisible = true;
     }
-    p.shader = make_sp<ImageRectShader>(sp_ref(const_cast<Image*>(&image)), allowed, srcToDst, sampling, color,
-                                        hasVisible ? &visible : nullptr);
+    if (image.isAlphaOnly() && p.shader) {
+        // The paint's shader is the colour, the image's alpha its coverage; as in the reference
+        // engine, the paint's shader is seen in the image's pixel space, mapped with the image.
+        const float white[4] = {1, 1, 1, 1};
+        auto mask = make_sp<ImageRectShader>(sp_ref(const_cast<Image*>(&image)), allowed, Matrix(), sampling, white,
+                                             hasVisible ? &visible : nullptr);
+        p.shader = MakeLocalMatrixShader(MakeBlendShader(BlendMode::DstIn, std::move(p.shader), std::move(mask)),
+                                         srcToDst);
+    } else {
+        p.shader = make_sp<ImageRectShader>(sp_ref(const_cast<Image*>(&image)), allowed, srcToDst, sampling, color,
+                                            hasVisible ? &visible : nullptr);
+    }
     drawRect(d, p);
 }
 

@@ -121,7 +121,7 @@ public:
     void drawPath(const Path& path, const Paint& paint);
 
     // Images take alpha, colour filter and blend mode from the paint (null: none); alpha-only
-    // images also take its colour.
+    // images also take its colour, or its shader, through their alpha.
     void drawImage(const Image& image, float x, float y, const SamplingOptions& sampling, const Paint* paint);
     void drawImageRect(const Image& image, const Rect& src, const Rect& dst, const SamplingOptions& sampling,
                        const Paint* paint, SrcRectConstraint constraint);
