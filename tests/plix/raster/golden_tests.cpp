@@ -107,10 +107,10 @@ constexpr int kEdgeOutliers = 4;  // pixels
 // Scenes where the reference is known to stray further, checked against the exact geometry
 // (coverage sampled from the distance to the true curve):
 //   stroke_curves: at the low point of the quadratic the reference's 3-px stroke is up to
-//   0.4 px too thick: at all 13 pixels past kEdge ours is within 13 levels of the exact
-//   coverage and the reference 60 to 100 levels off (pixel 36,52: exact red 205, reference
-//   100, ours 200).
-int allowedOutliers(const std::string& scene) { return scene == "stroke_curves" ? 14 : kEdgeOutliers; }
+//   0.4 px too thick: at all 15 pixels past kEdge ours is within 6 levels of the exact
+//   coverage and the reference 60 to 100 levels off (pixel 36,52: exact red 206, reference
+//   100, ours 201).
+int allowedOutliers(const std::string& scene) { return scene == "stroke_curves" ? 15 : kEdgeOutliers; }
 
 class Golden : public ::testing::TestWithParam<Scene> {};
 

@@ -72,20 +72,22 @@ private:
         return d;
     }
 
-    // The outer side of the join at pivot from direction u0 to u1, on side s (+1 left of the
-    // direction of travel as seen on screen, -1 right), appended to side path `out`.
-    void join(std::vector<Point>& out, Point pivot, Point u0, Point u1, float s, bool corner) {
+    // Side s of the stroke at pivot (+1 left of the direction of travel as seen on screen, -1
+    // right), turning from direction u0 to u1, appended to out: from the end of the offset of the
+    // segment before (length `before`) to the start of the offset of the one after (`after`).
+    // Points that lie on those offset lines between their neighbours are left out: they add
+    // nothing to the outline but edges.
+    void join(std::vector<Point>& out, Point pivot, Point u0, Point u1, float s, bool corner, float before,
+              float after) {
         const Point n0 = perp(u0) * (fR * s), n1 = perp(u1) * (fR * s);
         const float turn = cross(u0, u1) * s;  // < 0: this side is the outer one
         const float cosA = std::clamp(dot(u0, u1), -1.0f, 1.0f);
-        if (turn >= 0 || (std::fabs(turn) < 1e-6f && cosA > 0)) {
-            // Inner side: go through the pivot so short segments cannot leave a notch.
-            if (std::fabs(turn) < 1e-6f && cosA > 0) {
-                out.push_back(pivot + n1);
-                return;
-            }
-            out.push_back(pivot);
+        if (std::fabs(turn) < 1e-6f && cosA > 0) {  // straight on
             out.push_back(pivot + n1);
+            return;
+        }
+        if (turn >= 0) {
+            innerJoin(out, pivot, n0, n1, turn, cosA, std::min(before, after));
             return;
         }
         StrokeJoin j = fS.join;
@@ -96,19 +98,39 @@ private:
             if (within && cosHalf > 1e-6f) {
                 Point mid = n0 + n1;
                 if (mid.setLength(fR / cosHalf)) {
-                    out.push_back(pivot + mid);
-                    out.push_back(pivot + n1);
+                    out.push_back(pivot + mid);  // both offset lines run through it
                     return;
                 }
             }
-            out.push_back(pivot + n1);  // bevel
-            return;
+            j = StrokeJoin::Bevel;
         }
+        out.push_back(pivot + n0);
         if (j == StrokeJoin::Bevel) {
             out.push_back(pivot + n1);
             return;
         }
         arc(out, pivot, n0, n1, s);
+    }
+
+    // The inner side of a turn of angle a (turn = sin a). Its two offset lines meet at
+    // r tan(a/2) from the pivot along both segments; while that stays within half of the shorter
+    // segment, no neighbouring vertex's meeting point is passed, so the side simply turns there
+    // and the outline stays simple (which the scan converter covers exactly and quickly).
+    // Otherwise (sharp turns, short segments against the width) the side goes through the pivot
+    // and back, so that no notch is cut out of the stroke; the overlap this makes is covered
+    // under the winding rule.
+    void innerJoin(std::vector<Point>& out, Point pivot, Point n0, Point n1, float turn, float cosA,
+                   float shorter) {
+        if (cosA > -0.5f && fR * turn / (1 + cosA) <= 0.5f * shorter) {
+            Point mid = n0 + n1;
+            if (mid.setLength(fR / std::sqrt((1 + cosA) / 2))) {
+                out.push_back(pivot + mid);
+                return;
+            }
+        }
+        out.push_back(pivot + n0);
+        out.push_back(pivot);
+        out.push_back(pivot + n1);
     }
 
     // Points along the circular arc around c from c + n0 to c + n1 (the short way), exactly
@@ -160,10 +182,9 @@ private:
         right.push_back(v[0].p - perp(u) * fR);
         for (size_t i = 1; i + 1 < n; ++i) {
             const Point u1 = dir(v[i].p, v[i + 1].p);
-            left.push_back(v[i].p + perp(u) * fR);
-            right.push_back(v[i].p - perp(u) * fR);
-            join(left, v[i].p, u, u1, 1, v[i].corner);
-            join(right, v[i].p, u, u1, -1, v[i].corner);
+            const float before = distance(v[i - 1].p, v[i].p), after = distance(v[i].p, v[i + 1].p);
+            join(left, v[i].p, u, u1, 1, v[i].corner, before, after);
+            join(right, v[i].p, u, u1, -1, v[i].corner, before, after);
             u = u1;
         }
         left.push_back(v[n - 1].p + perp(u) * fR);
@@ -184,10 +205,9 @@ private:
         for (size_t i = 0; i < n; ++i) {
             const Point prev = v[(i + n - 1) % n].p, cur = v[i].p, next = v[(i + 1) % n].p;
             const Point u0 = dir(prev, cur), u1 = dir(cur, next);
-            left.push_back(cur + perp(u0) * fR);
-            right.push_back(cur - perp(u0) * fR);
-            join(left, cur, u0, u1, 1, v[i].corner);
-            join(right, cur, u0, u1, -1, v[i].corner);
+            const float before = distance(prev, cur), after = distance(cur, next);
+            join(left, cur, u0, u1, 1, v[i].corner, before, after);
+            join(right, cur, u0, u1, -1, v[i].corner, before, after);
         }
         emit(left);
         std::vector<Point> rev(right.rbegin(), right.rend());
