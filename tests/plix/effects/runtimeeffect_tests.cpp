@@ -112,3 +112,112 @@ TEST(RuntimeEffect, MakersRefuseWhatDoesNotFit) {
 }
 
 }  // namespace
+
+namespace {
+
+// A w x 1 RGBA8888 premultiplied surface over caller memory.
+struct Strip {
+    std::vector<uint8_t> px;
+    plix_handle pixmap, surface;
+    explicit Strip(int w) : px(size_t(w * 4)) {
+        const plix_imageinfo info = Info(w, 1, RGBA8888);
+        pixmap = plix_pixmap_create(&info, px.data(), size_t(w * 4));
+        surface = plix_surface_make_raster_direct(pixmap, nullptr, nullptr, nullptr);
+    }
+    ~Strip() {
+        plix_refcnt_unref(surface);
+        plix_pixmap_destroy(pixmap);
+    }
+    plix_handle canvas() const { return plix_surface_get_canvas(surface); }
+};
+
+TEST(RuntimeBlender, APaintBlendsItsColourWithTheDestinationUnderCoverage) {
+    Held effect{plix_runtimeeffect_make_for_blender(
+        "uniform half k;\n"
+        "half4 main(half4 src, half4 dst) { return half4(src.r, dst.g, mix(src.b, dst.b, k), 1); }", 0)};
+    ASSERT_NE(effect.h, 0u);
+    const float k = 0.5f;
+    Held blender{plix_runtimeeffect_make_blender(effect.h, &k, nullptr)};
+    ASSERT_NE(blender.h, 0u);
+
+    Strip strip(4);
+    plix_canvas_clear(strip.canvas(), 0xFFCC6633);  // (0.8, 0.4, 0.2, 1)
+    const plix_handle paint = plix_paint_create();
+    plix_paint_set_color(paint, 0xFF0000FF);  // (0, 0, 1, 1)
+    plix_paint_set_antialias(paint, true);
+    plix_paint_set_blender(paint, blender.h);
+    const plix_rect rect{0, 0, 2.5f, 1};  // pixel 2 half covered, pixel 3 untouched
+    plix_canvas_draw_rect(strip.canvas(), &rect, paint);
+    plix_paint_destroy(paint);
+
+    // Blend: (0, 0.4, (1 + 0.2) / 2, 1); half coverage: halfway between the blend and the destination.
+    const uint8_t expected[4][4] = {{0, 102, 153, 255}, {0, 102, 153, 255}, {102, 102, 102, 255}, {204, 102, 51, 255}};
+    for (int i = 0; i < 4; ++i)
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(strip.px[size_t(i * 4 + c)], expected[i][c], 1) << i << " " << c;
+}
+
+// A shader that blends two colours of its own through its blender child: each kind of child
+// (none, a blend mode, a runtime blender, a runtime blender with a child of its own).
+TEST(RuntimeBlender, BlenderChildrenOfShadersAndBlenders) {
+    Held parent{plix_runtimeeffect_make_for_shader(
+        "uniform blender b;\n"
+        "half4 main(float2 p) { return b.eval(half4(0.25, 0.125, 0.5, 0.5), half4(0.5, 1, 0.25, 1)); }", 0)};
+    Held swapEffect{plix_runtimeeffect_make_for_blender("half4 main(half4 s, half4 d) { return d.bgra; }", 0)};
+    Held outerEffect{plix_runtimeeffect_make_for_blender(
+        "uniform blender inner; half4 main(half4 s, half4 d) { return inner.eval(d, s) * 0.5; }", 0)};
+    ASSERT_NE(parent.h, 0u);
+    ASSERT_NE(swapEffect.h, 0u);
+    ASSERT_NE(outerEffect.h, 0u);
+    EXPECT_EQ(plix_runtimeeffect_get_child_type(parent.h, 0), 2);  // Blender
+
+    Held modulate{plix_blender_make_mode(13)};
+    Held swap{plix_runtimeeffect_make_blender(swapEffect.h, nullptr, nullptr)};
+    const plix_handle inner[1] = {modulate.h};
+    Held outer{plix_runtimeeffect_make_blender(outerEffect.h, nullptr, inner)};
+    const plix_handle unset[1] = {0};
+    Held outerUnset{plix_runtimeeffect_make_blender(outerEffect.h, nullptr, unset)};
+    ASSERT_TRUE(modulate.h && swap.h && outer.h && outerUnset.h);
+
+    const struct {
+        const char* name;
+        plix_handle child;
+        float rgba[4];
+    } cases[] = {
+        {"unset: source over", 0, {0.5f, 0.625f, 0.625f, 1}},
+        {"modulate", modulate.h, {0.125f, 0.125f, 0.125f, 0.5f}},
+        {"runtime", swap.h, {0.25f, 1, 0.5f, 1}},
+        {"runtime with a mode child", outer.h, {0.0625f, 0.0625f, 0.0625f, 0.25f}},
+        {"runtime with an unset child", outerUnset.h, {0.25f, 0.5f, 0.125f, 0.5f}},  // (d over s) / 2
+    };
+    const plix_imageinfo info = Info(1, 1, RGBA8888);
+    for (const auto& c : cases) {
+        const plix_handle children[1] = {c.child};
+        Held image{plix_runtimeeffect_make_image(parent.h, 0, nullptr, children, nullptr, &info, false)};
+        ASSERT_NE(image.h, 0u) << c.name;
+        const auto px = Pixels(image.h, 1, 1);
+        for (int k = 0; k < 4; ++k) EXPECT_NEAR(px[size_t(k)], c.rgba[k] * 255, 1) << c.name << " channel " << k;
+    }
+}
+
+TEST(RuntimeBlender, MakeBlenderRefusesWhatDoesNotFit) {
+    Held shaderEffect{plix_runtimeeffect_make_for_shader("half4 main(float2 p) { return half4(1); }", 0)};
+    Held blenderEffect{plix_runtimeeffect_make_for_blender("uniform blender b; half4 main(half4 s, half4 d) { return b.eval(s, d); }", 0)};
+    Held shaderWithBlender{plix_runtimeeffect_make_for_shader("uniform blender b; half4 main(float2 p) { return b.eval(half4(1), half4(0)); }", 0)};
+    ASSERT_TRUE(shaderEffect.h && blenderEffect.h && shaderWithBlender.h);
+    Held shader{plix_runtimeeffect_make_shader(shaderEffect.h, nullptr, nullptr, nullptr)};
+    Held mode{plix_blender_make_mode(13)};
+
+    EXPECT_EQ(plix_runtimeeffect_make_blender(0, nullptr, nullptr), 0u);
+    EXPECT_EQ(plix_runtimeeffect_make_blender(shaderEffect.h, nullptr, nullptr), 0u);  // not a blender program
+    EXPECT_EQ(plix_runtimeeffect_make_shader(blenderEffect.h, nullptr, nullptr, nullptr), 0u);
+    const plix_handle wrong[1] = {shader.h};  // a shader where a blender belongs
+    EXPECT_EQ(plix_runtimeeffect_make_blender(blenderEffect.h, nullptr, wrong), 0u);
+    EXPECT_EQ(plix_runtimeeffect_make_shader(shaderWithBlender.h, nullptr, wrong, nullptr), 0u);
+    const plix_handle right[1] = {mode.h};
+    Held ok{plix_runtimeeffect_make_blender(blenderEffect.h, nullptr, right)};
+    EXPECT_NE(ok.h, 0u);
+    Held noChildren{plix_runtimeeffect_make_blender(blenderEffect.h, nullptr, nullptr)};  // null array: all unset
+    EXPECT_NE(noChildren.h, 0u);
+}
+
+}  // namespace

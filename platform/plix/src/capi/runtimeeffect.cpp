@@ -125,6 +125,13 @@ plix_handle plix_runtimeeffect_make_color_filter(plix_handle self, const void* u
     });
 }
 
+plix_handle plix_runtimeeffect_make_blender(plix_handle self, const void* uniforms, const plix_handle* children) {
+    if (!self) return 0;
+    return guard<plix_handle>(0, [&] {
+        return to(MakeRuntimeBlender(sp_ref(fx(self)), uniforms, Children(*fx(self), children)));
+    });
+}
+
 // Rendered on the CPU: the image is a raster image whatever context is given.
 plix_handle plix_runtimeeffect_make_image(plix_handle self, plix_handle, const void* uniforms,
                                           const plix_handle* children, const plix_matrix* local_matrix,

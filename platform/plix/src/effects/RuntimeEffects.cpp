@@ -90,6 +90,32 @@ private:
     Pipeline fPipeline;
 };
 
+// A child blender applied to the colours the program passes: in = {src r, g, b, a, dst r, g, b,
+// a}, out = {r, g, b, a}.
+class ChildBlender {
+public:
+    explicit ChildBlender(const Blender& blender) {
+        StageRec rec{&fPipeline, nullptr, 1.0f};
+        blender.appendStages(rec);
+    }
+
+    static void Eval(void* context, int n, const float* const* in, float* const* out) {
+        auto* self = static_cast<ChildBlender*>(context);
+        Batch batch;
+        for (int start = 0; start < n; start += kBatch) {
+            const int count = std::min(kBatch, n - start);
+            float* regs[8] = {batch.r, batch.g, batch.b, batch.a, batch.dr, batch.dg, batch.db, batch.da};
+            for (int c = 0; c < 8; ++c) std::memcpy(regs[c], in[c] + start, sizeof(float) * size_t(count));
+            batch.n = count;
+            self->fPipeline.run(batch);
+            for (int c = 0; c < 4; ++c) std::memcpy(out[c] + start, regs[c], sizeof(float) * size_t(count));
+        }
+    }
+
+private:
+    Pipeline fPipeline;
+};
+
 // What every runtime effect object holds: the program, its uniforms and how to reach its children.
 class RuntimeEffectBase {
 protected:
@@ -109,9 +135,10 @@ protected:
             } else if (slots[i].type == ChildType::ColorFilter) {
                 fFilterChildren.push_back(std::make_unique<ChildFilter>(*static_cast<ColorFilter*>(child)));
                 fEvals[i] = {&ChildFilter::Eval, fFilterChildren.back().get()};
+            } else {
+                fBlenderChildren.push_back(std::make_unique<ChildBlender>(*static_cast<Blender*>(child)));
+                fEvals[i] = {&ChildBlender::Eval, fBlenderChildren.back().get()};
             }
-            // Blender children of shader and colour-filter programs are not evaluated yet: they
-            // blend source over destination as an unset one does.
         }
     }
 
@@ -173,6 +200,7 @@ protected:
     RuntimeChildren fChildren;  // keeps the children alive
     std::vector<std::unique_ptr<ChildPipeline>> fShaderChildren;
     std::vector<std::unique_ptr<ChildFilter>> fFilterChildren;
+    std::vector<std::unique_ptr<ChildBlender>> fBlenderChildren;
     std::vector<sksl::ChildEval> fEvals;
     uint64_t fId;
 
@@ -245,6 +273,28 @@ private:
     }
 };
 
+class RuntimeBlender final : public Blender, private RuntimeEffectBase {
+public:
+    RuntimeBlender(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children)
+        : RuntimeEffectBase(std::move(effect), uniforms, std::move(children)) {}
+
+    void appendStages(const StageRec& rec) const override {
+        rec.pipeline->append(Op::callback_blend,
+                             rec.pipeline->make(BlendCallbackCtx{&Run, const_cast<RuntimeBlender*>(this)}));
+    }
+
+private:
+    // The source registers are read and replaced by the result.
+    static void Run(void* self, int n, float* const src[4], const float* const dst[4]) {
+        const auto& blender = *static_cast<const RuntimeBlender*>(self);
+        float in[4][kBatch];
+        for (int c = 0; c < 4; ++c) std::memcpy(in[c], src[c], sizeof(float) * size_t(n));
+        sksl::ExecArgs args = blender.Args(n);
+        for (int c = 0; c < 4; ++c) args.color[c] = in[c], args.dst[c] = dst[c], args.out[c] = src[c];
+        blender.Execute(args);
+    }
+};
+
 bool KindFits(ChildType type, RefCnt* child) {
     if (!child) return true;
     switch (type) {
@@ -276,6 +326,12 @@ sp<ColorFilter> MakeRuntimeColorFilter(sp<sksl::Effect> effect, const void* unif
     if (!effect || effect->kind() != sksl::ProgramKind::ColorFilter || !CheckRuntimeChildren(*effect, children))
         return nullptr;
     return make_sp<RuntimeColorFilter>(std::move(effect), uniforms, std::move(children));
+}
+
+sp<Blender> MakeRuntimeBlender(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children) {
+    if (!effect || effect->kind() != sksl::ProgramKind::Blender || !CheckRuntimeChildren(*effect, children))
+        return nullptr;
+    return make_sp<RuntimeBlender>(std::move(effect), uniforms, std::move(children));
 }
 
 sp<Image> MakeRuntimeImage(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children,

@@ -1,5 +1,6 @@
-// Runtime effects as the engine's shaders, colour filters and images: a compiled SkSL program
-// with a snapshot of its uniform block and its children, run on the pipeline's pixel batches.
+// Runtime effects as the engine's shaders, colour filters, blenders and images: a compiled SkSL
+// program with a snapshot of its uniform block and its children, run on the pipeline's pixel
+// batches.
 #pragma once
 
 #include <vector>
@@ -26,6 +27,10 @@ sp<Shader> MakeRuntimeShader(sp<sksl::Effect> effect, const void* uniforms, Runt
 
 // The effect as a colour filter; null unless it is a colour-filter program.
 sp<ColorFilter> MakeRuntimeColorFilter(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children);
+
+// The effect as a blender: the source is the paint's shaded colour, the destination the pixels
+// drawn on; null unless it is a blender program.
+sp<Blender> MakeRuntimeBlender(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children);
 
 // The shader effect rendered into a new raster image of the given description.
 sp<Image> MakeRuntimeImage(sp<sksl::Effect> effect, const void* uniforms, RuntimeChildren children,
