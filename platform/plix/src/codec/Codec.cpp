@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "canvas/PixelConvert.h"
+#include "core/IccProfile.h"
 
 namespace plix {
 
@@ -26,9 +27,12 @@ bool decodableSize(uint64_t width, uint64_t height) {
     return width * height * 4 <= PixelStorage::kMaxPixelBytes;
 }
 
-sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBytes, bool opaque) {
+sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBytes, bool opaque,
+                        const std::vector<uint8_t>& icc) {
+    sp<ColorSpace> space = icc.empty() ? nullptr : colorSpaceFromIcc(icc.data(), icc.size());
+    if (!space) space = ColorSpace::MakeSRGB();
     const ImageInfo info = ImageInfo::Make(width, height, ColorType::BGRA8888,
-                                           opaque ? AlphaType::Opaque : AlphaType::Premul, ColorSpace::MakeSRGB());
+                                           opaque ? AlphaType::Opaque : AlphaType::Premul, std::move(space));
     sp<PixelStorage> storage = PixelStorage::Allocate(info.minRowBytes(), height);
     if (!storage) return nullptr;
     const Pixmap src(info.makeColorType(ColorType::RGBA8888).makeAlphaType(opaque ? AlphaType::Opaque : AlphaType::Unpremul),
@@ -38,11 +42,19 @@ sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBy
     return Image::MakeWithStorage(info, std::move(storage), addr);
 }
 
-bool toRGBA(const Pixmap& src, bool premul, std::vector<uint8_t>& out) {
+bool toRGBA(const Pixmap& src, bool premul, std::vector<uint8_t>& out, std::vector<uint8_t>* icc) {
     if (!src.valid()) return false;
+    sp<ColorSpace> space = src.colorSpace() ? ColorSpace::MakeSRGB() : nullptr;
+    if (icc) {
+        icc->clear();
+        // A space without a profile (one no profile can describe) is written as sRGB.
+        if (src.colorSpace() && !src.colorSpace()->isSRGB()) {
+            *icc = iccFromColorSpace(*src.colorSpace());
+            if (!icc->empty()) space = sp_ref(src.colorSpace());
+        }
+    }
     const ImageInfo info = ImageInfo::Make(src.width(), src.height(), ColorType::RGBA8888,
-                                           premul ? AlphaType::Premul : AlphaType::Unpremul,
-                                           src.colorSpace() ? ColorSpace::MakeSRGB() : nullptr);
+                                           premul ? AlphaType::Premul : AlphaType::Unpremul, std::move(space));
     const size_t size = info.computeMinByteSize();
     if (size == SIZE_MAX || size > PixelStorage::kMaxPixelBytes) return false;
     out.assign(size, 0);

@@ -2,7 +2,9 @@
 // (libwebp; the first frame of an animation). Decoding takes the whole encoded block, checks
 // every size before allocating, and gives null on any fault: truncated, corrupt or oversized
 // data never crash. Decoded images are 32-bit premultiplied (opaque when the file has no
-// alpha) and tagged sRGB.
+// alpha) and tagged with the colour space of the file's embedded ICC profile, or sRGB when it
+// has none or one that is damaged or unusable. Images of another space than sRGB are written
+// in their own space with its profile embedded.
 #pragma once
 
 #include <cstddef>
@@ -43,9 +45,12 @@ bool encodeWebp(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality);
 // Pixel dimensions a decoder accepts: both positive and the 32-bit result within the largest
 // pixel block an image may have.
 bool decodableSize(uint64_t width, uint64_t height);
-// A premultiplied BGRA8888 image (opaque when opaque) from unpremultiplied RGBA8888 rows.
-sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBytes, bool opaque);
-// The pixmap as unpremultiplied RGBA8888 (premultiplied when premul) in sRGB.
-bool toRGBA(const Pixmap& src, bool premul, std::vector<uint8_t>& out);
+// A premultiplied BGRA8888 image (opaque when opaque) from unpremultiplied RGBA8888 rows,
+// tagged with the space of the embedded profile icc (sRGB when there is none or it is unusable).
+sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBytes, bool opaque,
+                        const std::vector<uint8_t>& icc = {});
+// The pixmap as unpremultiplied RGBA8888 (premultiplied when premul) in sRGB, or, when icc is
+// given and the pixmap's space is another, in that space with its profile in icc (else empty).
+bool toRGBA(const Pixmap& src, bool premul, std::vector<uint8_t>& out, std::vector<uint8_t>* icc = nullptr);
 
 }  // namespace plix

@@ -26,7 +26,7 @@ sp<Image> decodeJpeg(const uint8_t* data, size_t size) {
     if (!data || size == 0 || size > kMaxEncodedBytes) return nullptr;
     jpeg_decompress_struct cinfo{};
     JumpError err{};
-    std::vector<uint8_t> rgba;
+    std::vector<uint8_t> rgba, icc;
     cinfo.err = jpeg_std_error(&err.mgr);
     err.mgr.error_exit = onError;
     err.mgr.output_message = onMessage;
@@ -36,9 +36,17 @@ sp<Image> decodeJpeg(const uint8_t* data, size_t size) {
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xffff);  // ICC profile pieces
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || !decodableSize(cinfo.image_width, cinfo.image_height)) {
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
+    }
+    {
+        // Missing or inconsistent pieces give no profile: the image is then sRGB.
+        JOCTET* profile = nullptr;
+        unsigned int profileSize = 0;
+        if (jpeg_read_icc_profile(&cinfo, &profile, &profileSize) && profile) icc.assign(profile, profile + profileSize);
+        std::free(profile);
     }
     cinfo.out_color_space = JCS_EXT_RGBA;
     jpeg_start_decompress(&cinfo);
@@ -54,13 +62,13 @@ sp<Image> decodeJpeg(const uint8_t* data, size_t size) {
     const bool damaged = err.mgr.num_warnings > 0;
     jpeg_destroy_decompress(&cinfo);
     if (damaged) return nullptr;
-    return imageFromRGBA(rgba.data(), w, h, stride, true);
+    return imageFromRGBA(rgba.data(), w, h, stride, true, icc);
 }
 
 bool encodeJpeg(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality) {
     // JPEG has no alpha: the premultiplied colour is what would show over black.
-    std::vector<uint8_t> rgba;
-    if (!toRGBA(pixmap, true, rgba)) return false;
+    std::vector<uint8_t> rgba, icc;
+    if (!toRGBA(pixmap, true, rgba, &icc)) return false;
     jpeg_compress_struct cinfo{};
     JumpError err{};
     unsigned char* mem = nullptr;
@@ -82,6 +90,7 @@ bool encodeJpeg(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality) {
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
+    if (!icc.empty()) jpeg_write_icc_profile(&cinfo, icc.data(), unsigned(icc.size()));
     const size_t stride = size_t(pixmap.width()) * 4;
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = rgba.data() + stride * cinfo.next_scanline;

@@ -2,6 +2,7 @@
 #include <png.h>
 
 #include "codec/Codec.h"
+#include "codec/PngIcc.h"
 
 namespace plix {
 
@@ -19,12 +20,13 @@ sp<Image> decodePng(const uint8_t* data, size_t size) {
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) return nullptr;
-    return imageFromRGBA(rgba.data(), int(image.width), int(image.height), size_t(image.width) * 4, opaque);
+    return imageFromRGBA(rgba.data(), int(image.width), int(image.height), size_t(image.width) * 4, opaque,
+                         readPngIccProfile(data, size));
 }
 
 bool encodePng(std::vector<uint8_t>& out, const Pixmap& pixmap) {
-    std::vector<uint8_t> rgba;
-    if (!toRGBA(pixmap, false, rgba)) return false;
+    std::vector<uint8_t> rgba, icc;
+    if (!toRGBA(pixmap, false, rgba, &icc)) return false;
     const bool opaque = pixmap.alphaType() == AlphaType::Opaque || !hasAlphaChannel(pixmap.colorType());
     if (opaque) {  // drop the alpha bytes in place
         for (size_t i = 0, n = rgba.size() / 4; i < n; ++i)
@@ -40,7 +42,7 @@ bool encodePng(std::vector<uint8_t>& out, const Pixmap& pixmap) {
     out.resize(size);
     if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr)) return false;
     out.resize(size);
-    return true;
+    return icc.empty() || insertPngIccProfile(out, icc);
 }
 
 }  // namespace plix

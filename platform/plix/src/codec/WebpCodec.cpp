@@ -2,12 +2,31 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 #include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <cstring>
 
 #include "codec/Codec.h"
 
 namespace plix {
+
+namespace {
+
+// Wraps a simple WebP file into the extended form with an ICCP chunk.
+bool addWebpIccProfile(std::vector<uint8_t>& webp, const std::vector<uint8_t>& icc) {
+    const WebPData image{webp.data(), webp.size()}, profile{icc.data(), icc.size()};
+    WebPMux* mux = WebPMuxCreate(&image, 0);
+    if (!mux) return false;
+    WebPData assembled{};
+    const bool ok = WebPMuxSetChunk(mux, "ICCP", &profile, 0) == WEBP_MUX_OK &&
+                    WebPMuxAssemble(mux, &assembled) == WEBP_MUX_OK;
+    WebPMuxDelete(mux);
+    if (ok) webp.assign(assembled.bytes, assembled.bytes + assembled.size);
+    WebPDataClear(&assembled);
+    return ok;
+}
+
+}  // namespace
 
 sp<Image> decodeWebp(const uint8_t* data, size_t size) {
     if (!data || size == 0) return nullptr;
@@ -39,13 +58,19 @@ sp<Image> decodeWebp(const uint8_t* data, size_t size) {
     if (!WebPDecodeRGBAInto(it.fragment.bytes, it.fragment.size, at, room, int(stride))) return nullptr;
     const bool covers = it.x_offset == 0 && it.y_offset == 0 && uint32_t(fw) == w && uint32_t(fh) == h;
     const bool opaque = covers && !it.has_alpha && !(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ALPHA_FLAG);
-    return imageFromRGBA(rgba.data(), int(w), int(h), stride, opaque);
+    std::vector<uint8_t> icc;
+    WebPChunkIterator chunk{};
+    if ((WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) && WebPDemuxGetChunk(demux, "ICCP", 1, &chunk)) {
+        icc.assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    return imageFromRGBA(rgba.data(), int(w), int(h), stride, opaque, icc);
 }
 
 bool encodeWebp(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality) {
     if (pixmap.width() > WEBP_MAX_DIMENSION || pixmap.height() > WEBP_MAX_DIMENSION) return false;
-    std::vector<uint8_t> rgba;
-    if (!toRGBA(pixmap, false, rgba)) return false;
+    std::vector<uint8_t> rgba, icc;
+    if (!toRGBA(pixmap, false, rgba, &icc)) return false;
     uint8_t* encoded = nullptr;
     const int stride = pixmap.width() * 4;
     const size_t size = quality >= 100
@@ -58,7 +83,7 @@ bool encodeWebp(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality) {
     }
     out.assign(encoded, encoded + size);
     WebPFree(encoded);
-    return true;
+    return icc.empty() || addWebpIccProfile(out, icc);
 }
 
 }  // namespace plix
