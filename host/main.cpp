@@ -4,7 +4,10 @@
 #include <exception>
 #include <string>
 
+#include "AssetsPath.h"
 #include "MainForm.h"
+#include "TestHooks.h"
+#include "TextFile.h"
 #include "UI/Graphics/CanvasExceptions.h"
 #include "UI/Graphics/Switches.h"
 #include "ui/Forms.h"
@@ -22,14 +25,41 @@ std::string MessageOf(std::exception_ptr exception) {
     }
 }
 
+// A start-up failure as the player should read it: a missing shader file also says where the
+// files were looked for.
+std::exception_ptr Explained(std::exception_ptr exception) {
+    try {
+        std::rethrow_exception(exception);
+    } catch (const Host::EDirectoryNotFoundException& e) {
+        return std::make_exception_ptr(Host::EDirectoryNotFoundException(
+            std::string(e.what()) + "\nThe shader files " + Host::ImageShaderFileName + " and " +
+            Host::BufferAShaderFileName + " were looked for in " + Host::AssetsPath()));
+    } catch (const Host::EFileNotFoundException& e) {
+        return std::make_exception_ptr(Host::EFileNotFoundException(
+            std::string(e.what()) + "\nThe shader files " + Host::ImageShaderFileName + " and " +
+            Host::BufferAShaderFileName + " were looked for in " + Host::AssetsPath()));
+    } catch (...) {
+        return exception;
+    }
+}
+
 }  // namespace
 
 int main() {
+    Host::TTestHooks hooks;
+    try {
+        hooks = Host::TTestHooks::FromEnvironment();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Tilefall: %s\n", e.what());
+        return 1;
+    }
+
     Skia::UI::GlobalUseSkia = true;
-    Skia::UI::GlobalUseSkiaRaster = false;
+    Skia::UI::GlobalUseSkiaRaster = hooks.RasterCanvas;
     Ui::Sdl::Use();
 
     Ui::TApplication application;
+    application.Title = "Tilefall";
     int status = 0;
     // A frame that raises is reported and the next paint tries again; the same failure frame
     // after frame is shown once, not as one dialog after another. A window canvas that cannot
@@ -44,23 +74,32 @@ int main() {
             fatal = true;
         } catch (...) {
         }
-        if (message != lastReported || fatal) application.ShowException(exception);
-        lastReported = message;
         if (fatal) {
+            application.ShowException(
+                std::make_exception_ptr(Ui::Exception("The game cannot draw its window with OpenGL: " + message)));
             status = 1;
             application.Terminate();
+            return;
         }
+        if (message != lastReported) application.ShowException(exception);
+        lastReported = message;
     };
 
     try {
         application.Initialize();
         Host::TfrmMain* frmMain = nullptr;
-        application.CreateForm(frmMain);
+        application.CreateForm(
+            [&hooks](Ui::TComponent* owner) -> Ui::TForm* {
+                auto* form = new Host::TfrmMain(owner);
+                if (hooks.Any()) hooks.Install(*form);
+                return form;
+            },
+            [&frmMain](Ui::TForm* form) { frmMain = static_cast<Host::TfrmMain*>(form); });
         application.FormFactor.Orientations = {Ui::TFormOrientation::Landscape, Ui::TFormOrientation::InvertedLandscape};
         application.Run();
     } catch (...) {
         // Start-up failed (no display, a missing or broken shader file): nothing was shown.
-        application.ShowException(std::current_exception());
+        application.ShowException(Explained(std::current_exception()));
         return 1;
     }
     return status;

@@ -200,6 +200,10 @@ const TGrCanvasClass& TGlCanvas::Class() {
 
 TGlCanvas::TGlCanvas(Ui::TWindowHandle* parent, int width, int height, Ui::TCanvasQuality quality)
     : TGrCanvas(parent, width, height, quality) {
+    // EGL surfaces are made on X11 windows only. A window elsewhere (no X server, so the windowing
+    // library fell back to an invisible window) could never show a frame: say so now.
+    if (parent && parent->NativeWindow().Kind != Ui::TNativeWindow::TKind::X11)
+        throw EGrCanvas("There is no X11 display to show the window on (is DISPLAY set to a running X server?).");
     EnsureSharedContext();
     FShared = SharedContext();
     FSharedGl = dynamic_cast<TGlSharedContext*>(FShared.get());
