@@ -161,19 +161,19 @@ void swap_src_dst(Batch& bt, const void*) {
 
 void save_src(Batch& bt, const void* ctx) {
     SavedColor* s = const_cast<SavedColor*>(static_cast<const SavedColor*>(ctx));
-    const size_t bytes = sizeof(float) * size_t(bt.n + kLanes - 1) / kLanes * kLanes;
+    const size_t bytes = sizeof(float) * (size_t(bt.n + kLanes - 1) / kLanes * kLanes);
     std::memcpy(s->r, bt.r, bytes), std::memcpy(s->g, bt.g, bytes);
     std::memcpy(s->b, bt.b, bytes), std::memcpy(s->a, bt.a, bytes);
     std::memcpy(s->x, bt.x, bytes), std::memcpy(s->y, bt.y, bytes);
 }
 void restore_xy(Batch& bt, const void* ctx) {
     const SavedColor* s = static_cast<const SavedColor*>(ctx);
-    const size_t bytes = sizeof(float) * size_t(bt.n + kLanes - 1) / kLanes * kLanes;
+    const size_t bytes = sizeof(float) * (size_t(bt.n + kLanes - 1) / kLanes * kLanes);
     std::memcpy(bt.x, s->x, bytes), std::memcpy(bt.y, s->y, bytes);
 }
 void saved_to_dst(Batch& bt, const void* ctx) {
     const SavedColor* s = static_cast<const SavedColor*>(ctx);
-    const size_t bytes = sizeof(float) * size_t(bt.n + kLanes - 1) / kLanes * kLanes;
+    const size_t bytes = sizeof(float) * (size_t(bt.n + kLanes - 1) / kLanes * kLanes);
     std::memcpy(bt.dr, s->r, bytes), std::memcpy(bt.dg, s->g, bytes);
     std::memcpy(bt.db, s->b, bytes), std::memcpy(bt.da, s->a, bytes);
 }
