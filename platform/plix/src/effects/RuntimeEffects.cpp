@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "canvas/Canvas.h"
+#include "effects/ChildPipeline.h"
 #include "raster/Paint.h"
 
 namespace plix {
@@ -29,41 +30,6 @@ bool AppendInverse(Pipeline& p, const Matrix& toDevice) {
     }
     return true;
 }
-
-// A child shader evaluated at the coordinates the program asks for: its own pipeline, built
-// once, run over the given points instead of device pixels.
-class ChildPipeline {
-public:
-    explicit ChildPipeline(const Shader& shader) {
-        StageRec rec{&fPipeline, nullptr, 1.0f};
-        fOk = shader.appendStages(rec, Matrix());
-    }
-
-    // in = {x, y}, out = {r, g, b, a}
-    static void Eval(void* context, int n, const float* const* in, float* const* out) {
-        auto* self = static_cast<ChildPipeline*>(context);
-        Batch batch;
-        for (int start = 0; start < n; start += kBatch) {
-            const int count = std::min(kBatch, n - start);
-            if (!self->fOk) {
-                for (int c = 0; c < 4; ++c) std::memset(out[c] + start, 0, sizeof(float) * size_t(count));
-                continue;
-            }
-            std::memcpy(batch.x, in[0] + start, sizeof(float) * size_t(count));
-            std::memcpy(batch.y, in[1] + start, sizeof(float) * size_t(count));
-            batch.n = count;
-            self->fPipeline.run(batch);
-            std::memcpy(out[0] + start, batch.r, sizeof(float) * size_t(count));
-            std::memcpy(out[1] + start, batch.g, sizeof(float) * size_t(count));
-            std::memcpy(out[2] + start, batch.b, sizeof(float) * size_t(count));
-            std::memcpy(out[3] + start, batch.a, sizeof(float) * size_t(count));
-        }
-    }
-
-private:
-    Pipeline fPipeline;
-    bool fOk = false;
-};
 
 // A child colour filter applied to the colours the program passes: in = out = {r, g, b, a}.
 class ChildFilter {

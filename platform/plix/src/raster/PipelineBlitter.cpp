@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "raster/ParallelBlit.h"
+
 namespace plix {
 
 namespace {
@@ -60,9 +62,17 @@ std::unique_ptr<PipelineBlitter> PipelineBlitter::Make(const Pixmap& dst, const 
     return b;
 }
 
+bool PipelineBlitter::initLike(const PipelineBlitter& other) {
+    fReference = other.fReference;
+    return other.fPaint && init(other.fDst, *other.fPaint, other.fCtm);
+}
+
 bool PipelineBlitter::init(const Pixmap& dst, const Paint& paint, const Matrix& ctm) {
     fFull.reset();
     fPartial.reset();
+    fDst = dst;
+    fPaint = &paint;
+    fCtm = ctm;
     if (!dst.valid()) return false;
     const ColorType ct = dst.colorType();
     const LoadFn load = loadFn(ct);
@@ -138,6 +148,7 @@ void PipelineBlitter::blitAntiH(int x, int y, const uint8_t* cov, int n) {
 }
 
 void PipelineBlitter::blitRect(int x, int y, int w, int h) {
+    if (BlitRectInBands(*this, x, y, w, h)) return;
     for (int j = 0; j < h; ++j) blitH(x, y + j, w);
 }
 

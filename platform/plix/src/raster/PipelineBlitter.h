@@ -20,6 +20,8 @@ public:
     // Compiles the paint afresh, reusing the storage of earlier draws; false when nothing can
     // be drawn.
     bool init(const Pixmap& dst, const Paint& paint, const Matrix& ctm);
+    // Compiles the paint of another blitter's draw (still running) for this thread.
+    bool initLike(const PipelineBlitter& other);
 
     void blitH(int x, int y, int w) override;
     void blitAntiH(int x, int y, const uint8_t* cov, int n) override;
@@ -36,6 +38,10 @@ private:
     Pipeline fFull, fPartial;
     Batch fBatch;
     bool fReference = false;
+    // What init compiled, for initLike; the paint belongs to the draw and lives as long.
+    Pixmap fDst;
+    const Paint* fPaint = nullptr;
+    Matrix fCtm;
 };
 
 // Appends the stages that produce the paint's source colour (shader or solid colour, paint

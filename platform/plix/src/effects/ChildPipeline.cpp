@@ -1,0 +1,173 @@
+#include "effects/ChildPipeline.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "raster/ShadingScalar.h"
+
+namespace plix {
+
+namespace {
+
+constexpr int kMaxTableTexels = 64 * 64;
+
+std::atomic<uint64_t> gNextId{1};
+std::atomic<uint64_t> gNextThread{1};
+
+uint64_t threadNumber() {
+    thread_local uint64_t number = gNextThread.fetch_add(1);
+    return number;
+}
+
+// The pixel index the image read takes for a coordinate: NaN gives 0, the rest is limited far
+// outside any image before flooring.
+int floorToInt(float v) {
+    if (!(v == v)) return 0;
+    v = std::min(std::max(v, -1e9f), 1e9f);
+    return int(std::floor(v));
+}
+
+}  // namespace
+
+// A stage list compiled on one thread for one child, kept for the draws that follow.
+struct ChildPipeline::Compiled {
+    uint64_t id = 0;
+    sp<Shader> shader;  // what the contexts point into
+    std::unique_ptr<Pipeline> pipeline;
+    bool ok = false;
+    int inUse = 0;  // a child may run while a nested child of its own is looked up
+    uint64_t lastUse = 0;
+};
+
+ChildPipeline::ChildPipeline(const Shader& shader)
+    : fShader(sp_ref(const_cast<Shader*>(&shader))), fId(gNextId.fetch_add(1)), fOwner(threadNumber()) {
+    StageRec rec{&fPipeline, nullptr, 1.0f};
+    fOk = shader.appendStages(rec, Matrix());
+    if (!fOk || fPipeline.empty()) return;
+    // The shortcut takes stage lists that end in a nearest read of one small level; reads of
+    // 32-bit pixels have their own vector path that the table would not match bit for bit.
+    const int last = fPipeline.count() - 1;
+    if (fPipeline.op(last) != Op::image_sample) return;
+    for (int i = 0; i < last; ++i)
+        if (fPipeline.op(i) != Op::matrix_2x3 && fPipeline.op(i) != Op::matrix_perspective) return;
+    const auto& ctx = *static_cast<const ImageCtx*>(fPipeline.ctx(last));
+    const ImageLevel& lv = ctx.level[0];
+    if (ctx.filter != 0 || ctx.levelWeight != 0 || lv.fastFormat != 0 || lv.width <= 0 || lv.height <= 0 ||
+        lv.width * lv.height > kMaxTableTexels)
+        return;
+    fWidth = lv.width, fHeight = lv.height;
+    fTileX = ctx.tileX, fTileY = ctx.tileY;
+    fTable.resize(size_t(fWidth) * size_t(fHeight) * 4);
+    for (int y = 0; y < fHeight; ++y)
+        for (int x = 0; x < fWidth; ++x)
+            sampleImage(ctx, float(x) + 0.5f, float(y) + 0.5f, &fTable[(size_t(y) * size_t(fWidth) + size_t(x)) * 4]);
+    fReadStage = last;
+}
+
+const Pipeline& ChildPipeline::pipelineOfThisThread(bool* ok, int** inUse) const {
+    *inUse = nullptr;
+    if (threadNumber() == fOwner) {
+        *ok = fOk;
+        return fPipeline;
+    }
+    constexpr size_t Capacity = 8;
+    thread_local std::vector<Compiled> cache;
+    thread_local uint64_t clock = 0;
+    cache.reserve(Capacity);  // entries never move: running ones are pointed at
+    Compiled* entry = nullptr;
+    for (auto& c : cache)
+        if (c.id == fId) entry = &c;
+    if (!entry) {
+        if (cache.size() < Capacity) {
+            entry = &cache.emplace_back();
+        } else {
+            for (auto& c : cache)  // the least recently used that is not running
+                if (!c.inUse && (!entry || c.lastUse < entry->lastUse)) entry = &c;
+        }
+        if (!entry) {  // all running: a nest this deep is not worth a thread's own list
+            *ok = fOk;
+            return fPipeline;
+        }
+        entry->pipeline = std::make_unique<Pipeline>();
+        StageRec rec{entry->pipeline.get(), nullptr, 1.0f};
+        entry->ok = fShader->appendStages(rec, Matrix());
+        entry->shader = fShader;
+        entry->id = fId;
+    }
+    entry->lastUse = ++clock;
+    *ok = entry->ok;
+    *inUse = &entry->inUse;
+    return *entry->pipeline;
+}
+
+void ChildPipeline::Eval(void* context, int n, const float* const* in, float* const* out) {
+    const auto* self = static_cast<const ChildPipeline*>(context);
+    if (self->fReadStage >= 0) return self->evalTable(self->fPipeline, n, in, out);
+    bool ok = false;
+    int* inUse = nullptr;
+    const Pipeline& p = self->pipelineOfThisThread(&ok, &inUse);
+    if (!ok) {
+        for (int c = 0; c < 4; ++c) std::memset(out[c], 0, sizeof(float) * size_t(n));
+        return;
+    }
+    if (inUse) ++*inUse;
+    self->evalPipeline(p, n, in, out);
+    if (inUse) --*inUse;
+}
+
+void ChildPipeline::evalPipeline(const Pipeline& p, int n, const float* const* in, float* const* out) const {
+    Batch batch;
+    for (int start = 0; start < n; start += kBatch) {
+        const int count = std::min(kBatch, n - start);
+        std::memcpy(batch.x, in[0] + start, sizeof(float) * size_t(count));
+        std::memcpy(batch.y, in[1] + start, sizeof(float) * size_t(count));
+        batch.n = count;
+        p.run(batch);
+        std::memcpy(out[0] + start, batch.r, sizeof(float) * size_t(count));
+        std::memcpy(out[1] + start, batch.g, sizeof(float) * size_t(count));
+        std::memcpy(out[2] + start, batch.b, sizeof(float) * size_t(count));
+        std::memcpy(out[3] + start, batch.a, sizeof(float) * size_t(count));
+    }
+}
+
+// The stages before the read only map coordinates and keep no state, so the list the child was
+// made with serves every thread.
+void ChildPipeline::evalTable(const Pipeline& p, int n, const float* const* in, float* const* out) const {
+    alignas(32) float xs[kBatch], ys[kBatch];
+    for (int start = 0; start < n; start += kBatch) {
+        const int count = std::min(kBatch, n - start);
+        const float* x = in[0] + start;
+        const float* y = in[1] + start;
+        if (fReadStage > 0) {
+            Batch batch;
+            std::memcpy(batch.x, x, sizeof(float) * size_t(count));
+            std::memcpy(batch.y, y, sizeof(float) * size_t(count));
+            batch.n = count;
+            for (int s = 0; s < fReadStage; ++s) stageFn(p.op(s))(batch, p.ctx(s));
+            std::memcpy(xs, batch.x, sizeof(float) * size_t(count));
+            std::memcpy(ys, batch.y, sizeof(float) * size_t(count));
+            x = xs, y = ys;
+        }
+        for (int i = 0; i < count; ++i) {
+            int tx = floorToInt(x[i]), ty = floorToInt(y[i]);
+            float rgba[4] = {0, 0, 0, 0};
+            const float* texel = rgba;
+            if (fTileX == TileMode::Clamp && fTileY == TileMode::Clamp) {
+                tx = std::clamp(tx, 0, fWidth - 1);
+                ty = std::clamp(ty, 0, fHeight - 1);
+                texel = &fTable[(size_t(ty) * size_t(fWidth) + size_t(tx)) * 4];
+            } else if (tileIndex(fTileX, tx, fWidth, &tx) && tileIndex(fTileY, ty, fHeight, &ty)) {
+                texel = &fTable[(size_t(ty) * size_t(fWidth) + size_t(tx)) * 4];
+            }
+            out[0][start + i] = texel[0];
+            out[1][start + i] = texel[1];
+            out[2][start + i] = texel[2];
+            out[3][start + i] = texel[3];
+        }
+    }
+}
+
+}  // namespace plix
