@@ -1,11 +1,17 @@
 // The scene lists of the golden tests: "scene NAME W H", then the scene's drawing lines, then
-// "end"; "#" lines are comments. The same files drive the reference engine's scripts.
+// "end"; "#" lines are comments. The same files drive the reference engine's scripts. Also the
+// readers of the values the lines share (colours, blend modes).
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "core/BlendMode.h"
 
 namespace plix::test {
 
@@ -32,6 +38,22 @@ inline std::vector<Scene> LoadScenes(const std::string& path) {
         }
     }
     return scenes;
+}
+
+// 'AARRGGBB' to its value.
+inline uint32_t hex(const std::string& s) { return uint32_t(std::stoul(s, nullptr, 16)); }
+
+// A blend mode by its name in the engine's list ("SrcOver", "Multiply", ...).
+inline BlendMode blendByName(const std::string& n) {
+    static const char* names[] = {
+#define PLIX_BM_NAME(name) #name,
+        PLIX_BLEND_MODES(PLIX_BM_NAME)
+#undef PLIX_BM_NAME
+    };
+    for (int i = 0; i < kBlendModeCount; ++i)
+        if (n == names[i]) return BlendMode(i);
+    ADD_FAILURE() << "unknown blend mode " << n;
+    return BlendMode::SrcOver;
 }
 
 }  // namespace plix::test

@@ -1,20 +1,12 @@
 // Renders the canvas scenes of tests/plix/canvas/fixtures/scenes.txt with the reference engine
-// and writes each as <name>.png beside the scene file: the surface's premultiplied RGBA bytes
-// unchanged (written as if unpremultiplied). Run by hand when scenes change:
-//   node canvas_golden.mjs
-import CanvasKitInit from 'canvaskit-wasm/bin/full/canvaskit.js';
-import fs from 'node:fs';
+// and writes each as <name>.png beside the scene file (see lib/golden.mjs). Run by hand when
+// scenes change: node canvas_golden.mjs
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { CK, argb, renderScenes } from './lib/golden.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const fixtures = path.join(here, '..', 'plix', 'canvas', 'fixtures');
-const CK = await CanvasKitInit();
-
-function argb(hex) {
-  const v = parseInt(hex, 16);
-  return CK.Color4f(((v >>> 16) & 255) / 255, ((v >>> 8) & 255) / 255, (v & 255) / 255, (v >>> 24) / 255);
-}
 
 // The test images, built the same way by the C++ test.
 function makeImage(name) {
@@ -38,15 +30,6 @@ function makeImage(name) {
   }
   return CK.MakeImage({ width: w, height: h, colorType: CK.ColorType.RGBA_8888, alphaType: CK.AlphaType.Unpremul,
                         colorSpace: CK.ColorSpace.SRGB }, px, w * 4);
-}
-
-function parseOptions(text) {
-  const o = {};
-  for (const kv of (text || '').trim().split(/\s+/).filter(Boolean)) {
-    const [k, v] = kv.split('=');
-    o[k] = v;
-  }
-  return o;
 }
 
 function makePaint(o) {
@@ -135,31 +118,4 @@ function run(canvas, cmd, args, o) {
   paint.delete();
 }
 
-const lines = fs.readFileSync(path.join(fixtures, 'scenes.txt'), 'utf8').split('\n');
-let surface = null, canvas = null, name = '', w = 0, h = 0, count = 0;
-for (const raw of lines) {
-  const line = raw.trim();
-  if (!line || line.startsWith('#')) continue;
-  const [head, opts] = line.split('|');
-  const words = head.trim().split(/\s+/);
-  const cmd = words[0];
-  const args = head.trim().slice(cmd.length).trim();
-  if (cmd === 'scene') {
-    [name, w, h] = [words[1], parseInt(words[2]), parseInt(words[3])];
-    surface = CK.MakeSurface(w, h);
-    canvas = surface.getCanvas();
-    canvas.clear(CK.TRANSPARENT);
-  } else if (cmd === 'end') {
-    const info = { width: w, height: h, colorType: CK.ColorType.RGBA_8888, alphaType: CK.AlphaType.Premul,
-                   colorSpace: CK.ColorSpace.SRGB };
-    const px = canvas.readPixels(0, 0, info);
-    const img = CK.MakeImage({ ...info, alphaType: CK.AlphaType.Unpremul }, px, 4 * w);
-    fs.writeFileSync(path.join(fixtures, name + '.png'), img.encodeToBytes());
-    img.delete();
-    surface.delete();
-    ++count;
-  } else {
-    run(canvas, cmd, args, parseOptions(opts));
-  }
-}
-console.log(`wrote ${count} fixtures`);
+renderScenes(fixtures, run);

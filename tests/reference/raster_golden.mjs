@@ -1,29 +1,12 @@
 // Renders the raster drawing scenes of tests/plix/raster/fixtures/scenes.txt with the reference
-// engine and writes each as <name>.png beside the scene file. The PNGs hold the surface's
-// premultiplied RGBA bytes unchanged (written as if unpremultiplied), so the tests compare
-// bytes exactly as stored. Run by hand when scenes change: node raster_golden.mjs
-import CanvasKitInit from 'canvaskit-wasm/bin/full/canvaskit.js';
-import fs from 'node:fs';
+// engine and writes each as <name>.png beside the scene file (see lib/golden.mjs).
+// Run by hand when scenes change: node raster_golden.mjs
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { CK, argb, renderScenes } from './lib/golden.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const fixtures = path.join(here, '..', 'plix', 'raster', 'fixtures');
-const CK = await CanvasKitInit();
-
-function argb(hex) {
-  const v = parseInt(hex, 16);
-  return CK.Color4f(((v >>> 16) & 255) / 255, ((v >>> 8) & 255) / 255, (v & 255) / 255, (v >>> 24) / 255);
-}
-
-function parseOptions(text) {
-  const o = {};
-  for (const kv of (text || '').trim().split(/\s+/).filter(Boolean)) {
-    const [k, v] = kv.split('=');
-    o[k] = v;
-  }
-  return o;
-}
 
 function makePaint(o) {
   const p = new CK.Paint();
@@ -83,33 +66,7 @@ function draw(canvas, cmd, args, o) {
   canvas.restore();
 }
 
-const lines = fs.readFileSync(path.join(fixtures, 'scenes.txt'), 'utf8').split('\n');
-let surface = null, canvas = null, name = '', w = 0, h = 0, count = 0;
-for (const raw of lines) {
-  const line = raw.trim();
-  if (!line || line.startsWith('#')) continue;
-  const [head, opts] = line.split('|');
-  const words = head.trim().split(/\s+/);
-  const cmd = words[0];
-  const args = head.trim().slice(cmd.length).trim();
-  if (cmd === 'scene') {
-    [name, w, h] = [words[1], parseInt(words[2]), parseInt(words[3])];
-    surface = CK.MakeSurface(w, h);
-    canvas = surface.getCanvas();
-    canvas.clear(CK.TRANSPARENT);
-  } else if (cmd === 'clear') {
-    canvas.clear(argb(words[1]));
-  } else if (cmd === 'end') {
-    const info = { width: w, height: h, colorType: CK.ColorType.RGBA_8888, alphaType: CK.AlphaType.Premul,
-                   colorSpace: CK.ColorSpace.SRGB };
-    const px = canvas.readPixels(0, 0, info);
-    const img = CK.MakeImage({ ...info, alphaType: CK.AlphaType.Unpremul }, px, 4 * w);
-    fs.writeFileSync(path.join(fixtures, name + '.png'), img.encodeToBytes());
-    img.delete();
-    surface.delete();
-    ++count;
-  } else {
-    draw(canvas, cmd, args, parseOptions(opts));
-  }
-}
-console.log(`wrote ${count} fixtures`);
+renderScenes(fixtures, (canvas, cmd, args, o) => {
+  if (cmd === 'clear') canvas.clear(argb(args));
+  else draw(canvas, cmd, args, o);
+});

@@ -1,20 +1,13 @@
 // Renders the shader and colour-filter scenes of tests/plix/shaders/fixtures/scenes.txt with
-// the reference engine and writes each as <name>.png beside the scene file (premultiplied RGBA
-// bytes stored unchanged, as raster_golden.mjs does). Run by hand when scenes change:
-//   node shader_golden.mjs
-import CanvasKitInit from 'canvaskit-wasm/bin/full/canvaskit.js';
-import fs from 'node:fs';
+// the reference engine and writes each as <name>.png beside the scene file (see
+// lib/golden.mjs). Run by hand when scenes change: node shader_golden.mjs
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { CK, argb, renderScenes } from './lib/golden.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const fixtures = path.join(here, '..', 'plix', 'shaders', 'fixtures');
-const CK = await CanvasKitInit();
 
-function argb(hex) {
-  const v = parseInt(hex, 16);
-  return CK.Color4f(((v >>> 16) & 255) / 255, ((v >>> 8) & 255) / 255, (v & 255) / 255, (v >>> 24) / 255);
-}
 const nums = (s) => s.split(',').map(parseFloat);
 const tiles = { clamp: CK.TileMode.Clamp, repeat: CK.TileMode.Repeat, mirror: CK.TileMode.Mirror, decal: CK.TileMode.Decal };
 
@@ -101,42 +94,15 @@ function makeColorFilter(desc) {
   }
 }
 
-function parseOptions(text) {
-  const o = {};
-  for (const kv of (text || '').trim().split(/\s+/).filter(Boolean)) {
-    const i = kv.indexOf('=');
-    o[kv.slice(0, i)] = kv.slice(i + 1);
-  }
-  return o;
-}
+// The size of the scene being drawn (the blend shader's gradients span it).
+let w = 0, h = 0;
 
-const lines = fs.readFileSync(path.join(fixtures, 'scenes.txt'), 'utf8').split('\n');
-let surface = null, canvas = null, name = '', w = 0, h = 0, count = 0;
-for (const raw of lines) {
-  const line = raw.trim();
-  if (!line || line.startsWith('#')) continue;
-  const [head, opts] = line.split('|');
-  const words = head.trim().split(/\s+/);
-  const cmd = words[0];
-  if (cmd === 'scene') {
-    [name, w, h] = [words[1], parseInt(words[2]), parseInt(words[3])];
-    surface = CK.MakeSurface(w, h);
-    canvas = surface.getCanvas();
-    canvas.clear(CK.TRANSPARENT);
-  } else if (cmd === 'clear') {
-    canvas.clear(argb(words[1]));
-  } else if (cmd === 'end') {
-    const info = { width: w, height: h, colorType: CK.ColorType.RGBA_8888, alphaType: CK.AlphaType.Premul,
-                   colorSpace: CK.ColorSpace.SRGB };
-    const px = canvas.readPixels(0, 0, info);
-    const img = CK.MakeImage({ ...info, alphaType: CK.AlphaType.Unpremul }, px, 4 * w);
-    fs.writeFileSync(path.join(fixtures, name + '.png'), img.encodeToBytes());
-    img.delete();
-    surface.delete();
-    ++count;
+renderScenes(fixtures, (canvas, cmd, args, o, scene) => {
+  ({ w, h } = scene);
+  if (cmd === 'clear') {
+    canvas.clear(argb(args));
   } else if (cmd === 'rect') {
-    const o = parseOptions(opts);
-    const n = words.slice(1).map(parseFloat);
+    const n = args.split(/\s+/).map(parseFloat);
     const paint = new CK.Paint();
     paint.setColor(argb(o.color || 'ff000000'));
     if (o.alpha) paint.setAlphaf(parseFloat(o.alpha));
@@ -151,5 +117,4 @@ for (const raw of lines) {
   } else {
     throw new Error('unknown command ' + cmd);
   }
-}
-console.log(`wrote ${count} fixtures`);
+});

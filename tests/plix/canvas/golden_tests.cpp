@@ -3,9 +3,8 @@
 // premultiplied RGBA8888.
 #include <gtest/gtest.h>
 
+#include "../GoldenImages.h"
 #include "../SceneList.h"
-
-#include <png.h>
 
 #include <cmath>
 #include <cstdio>
@@ -23,20 +22,11 @@ using namespace plix;
 
 namespace {
 
+using test::blendByName;
+using test::hex;
 using test::Scene;
 
 std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_CANVAS_FIXTURES) + "/scenes.txt"); }
-
-bool readPng(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgba) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGBA;
-    rgba->assign(PNG_IMAGE_SIZE(image), 0);
-    if (!png_image_finish_read(&image, nullptr, rgba->data(), 0, nullptr)) return false;
-    *w = int(image.width), *h = int(image.height);
-    return true;
-}
 
 // The test images, made as the reference script makes them.
 sp<Image> testImage(const std::string& name) {
@@ -63,20 +53,6 @@ sp<Image> testImage(const std::string& name) {
         }
     return Image::MakeRasterCopy(Pixmap(
         ImageInfo::Make(n, n, ColorType::RGBA8888, AlphaType::Unpremul, ColorSpace::MakeSRGB()), px.data(), size_t(n) * 4));
-}
-
-uint32_t hex(const std::string& s) { return uint32_t(std::stoul(s, nullptr, 16)); }
-
-BlendMode blendByName(const std::string& n) {
-    static const char* names[] = {
-#define PLIX_BM_NAME(name) #name,
-        PLIX_BLEND_MODES(PLIX_BM_NAME)
-#undef PLIX_BM_NAME
-    };
-    for (int i = 0; i < kBlendModeCount; ++i)
-        if (n == names[i]) return BlendMode(i);
-    ADD_FAILURE() << "unknown blend mode " << n;
-    return BlendMode::SrcOver;
 }
 
 struct Options {
@@ -227,44 +203,29 @@ void checkScene(const Scene& s, const Format& f) {
 
     int w = 0, h = 0;
     std::vector<uint8_t> want;
-    ASSERT_TRUE(readPng(std::string(PLIX_CANVAS_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
+    ASSERT_TRUE(test::readPng(std::string(PLIX_CANVAS_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
     ASSERT_EQ(w, s.w);
     ASSERT_EQ(h, s.h);
-    auto at = [&](const std::vector<uint8_t>& img, int x, int y, int c) { return int(img[size_t((y * w + x) * 4 + c)]); };
     int flatWorst = 0, outliers = 0, edgeCount = 0;
     double edgeSum = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            bool flat = true;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int xx = x + dx, yy = y + dy;
-                    if (xx < 0 || yy < 0 || xx >= w || yy >= h) continue;
-                    for (int c = 0; c < 4; ++c)
-                        if (std::abs(at(want, xx, yy, c) - at(want, x, y, c)) > 3) flat = false;
-                }
-            int worst = 0;
-            for (int c = 0; c < 4; ++c) worst = std::max(worst, std::abs(at(want, x, y, c) - at(got, x, y, c)));
-            if (flat) {
-                flatWorst = std::max(flatWorst, worst);
-                EXPECT_LE(worst, kFlat + f.slack) << s.name << " flat pixel " << x << "," << y;
-            } else {
-                ++edgeCount;
-                edgeSum += worst;
-                if (worst > kEdge + f.slack) ++outliers;
-            }
+    for (const test::PixelDiff& p : test::compareImages(got.data(), want.data(), w, h)) {
+        const int worst = p.worst();
+        if (p.flat) {
+            flatWorst = std::max(flatWorst, worst);
+            EXPECT_LE(worst, kFlat + f.slack) << s.name << " flat pixel " << p.x << "," << p.y;
+        } else {
+            ++edgeCount;
+            edgeSum += worst;
+            if (worst > kEdge + f.slack) ++outliers;
         }
+    }
     EXPECT_LE(outliers, kOutliers) << s.name;
     if (edgeCount) {
         EXPECT_LE(edgeSum / edgeCount, kEdgeMean + f.slack) << s.name;
     }
     if (::testing::Test::HasFailure()) {
-        const std::string out = std::string(PLIX_CANVAS_GOLDEN_OUT) + "/" + s.name + "_" + f.name + ".png";
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        image.width = png_uint_32(w), image.height = png_uint_32(h);
-        image.format = PNG_FORMAT_RGBA;
-        png_image_write_to_file(&image, out.c_str(), 0, got.data(), 0, nullptr);
+        const std::string out =
+            test::saveForReview(PLIX_CANVAS_GOLDEN_OUT, s.name + "_" + f.name, w, h, got.data());
         ADD_FAILURE() << "our image: " << out;
     }
 }

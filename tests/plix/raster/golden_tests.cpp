@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "PngTestIO.h"
+#include "../GoldenImages.h"
 #include "core/BlendMode.h"
 #include "raster/Draw.h"
 
@@ -19,23 +19,11 @@ using namespace plix;
 
 namespace {
 
+using test::blendByName;
+using test::hex;
 using test::Scene;
 
 std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"); }
-
-uint32_t hex(const std::string& s) { return uint32_t(std::stoul(s, nullptr, 16)); }
-
-BlendMode blendByName(const std::string& n) {
-    static const char* names[] = {
-#define PLIX_BM_NAME(name) #name,
-        PLIX_BLEND_MODES(PLIX_BM_NAME)
-#undef PLIX_BM_NAME
-    };
-    for (int i = 0; i < kBlendModeCount; ++i)
-        if (n == names[i]) return BlendMode(i);
-    ADD_FAILURE() << "unknown blend mode " << n;
-    return BlendMode::SrcOver;
-}
 
 void drawLine(const DrawTarget& t, const std::string& line) {
     const size_t bar = line.find('|');
@@ -127,41 +115,27 @@ TEST_P(Golden, MatchesTheReferenceImage) {
     ASSERT_TRUE(test::readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
     ASSERT_EQ(w, s.w);
     ASSERT_EQ(h, s.h);
-    auto at = [&](const std::vector<uint8_t>& img, int x, int y, int c) { return int(img[size_t((y * w + x) * 4 + c)]); };
     int flatWorst = 0, edgeWorst = 0, outliers = 0, flatOver = 0;
     double edgeSum = 0;
     int edgeCount = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            bool edge = false;
-            for (int dy = -1; dy <= 1 && !edge; ++dy)
-                for (int dx = -1; dx <= 1 && !edge; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-                    for (int c = 0; c < 4; ++c)
-                        if (std::abs(at(want, nx, ny, c) - at(want, x, y, c)) > kFlat) edge = true;
-                }
-            bool outlier = false;
-            for (int c = 0; c < 4; ++c) {
-                const int d = std::abs(at(px, x, y, c) - at(want, x, y, c));
-                if (edge) {
-                    edgeWorst = std::max(edgeWorst, d);
-                    edgeSum += d;
-                    ++edgeCount;
-                    outlier |= d > kEdge;
-                } else {
-                    flatWorst = std::max(flatWorst, d);
-                    if (d > kFlat) ++flatOver;
-                }
+    for (const test::PixelDiff& p : test::compareImages(px.data(), want.data(), w, h, kFlat)) {
+        bool outlier = false;
+        for (const int d : p.channel) {
+            if (!p.flat) {
+                edgeWorst = std::max(edgeWorst, d);
+                edgeSum += d;
+                ++edgeCount;
+                outlier |= d > kEdge;
+            } else {
+                flatWorst = std::max(flatWorst, d);
+                if (d > kFlat) ++flatOver;
             }
-            outliers += outlier;
         }
+        outliers += outlier;
+    }
     const double edgeMean = edgeCount ? edgeSum / edgeCount : 0;
     const bool ok = flatOver == 0 && outliers <= allowedOutliers(s.name) && edgeMean <= kEdgeMean;
-    if (!ok) {
-        std::filesystem::create_directories(PLIX_GOLDEN_OUT);
-        test::writePng(std::string(PLIX_GOLDEN_OUT) + "/" + s.name + ".png", s.w, s.h, px.data());
-    }
+    if (!ok) test::saveForReview(PLIX_GOLDEN_OUT, s.name, s.w, s.h, px.data());
     EXPECT_TRUE(ok) << s.name << ": flat worst " << flatWorst << " (" << flatOver << " over " << kFlat
                     << "), outline worst " << edgeWorst << " mean " << edgeMean << " (" << outliers
                     << " pixels over " << kEdge << "); ours is in " << PLIX_GOLDEN_OUT;

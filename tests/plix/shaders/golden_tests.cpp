@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../raster/PngTestIO.h"
+#include "../GoldenImages.h"
 #include "TestImages.h"
 #include "raster/Draw.h"
 #include "shaders/ColorFilters.h"
@@ -23,11 +23,11 @@ using namespace plix;
 
 namespace {
 
+using test::blendByName;
+using test::hex;
 using test::Scene;
 
 std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_SHADER_FIXTURES) + "/scenes.txt"); }
-
-uint32_t hex(const std::string& s) { return uint32_t(std::stoul(s, nullptr, 16)); }
 
 std::vector<float> nums(const std::string& s) {
     std::vector<float> v;
@@ -35,18 +35,6 @@ std::vector<float> nums(const std::string& s) {
     std::string item;
     while (std::getline(ss, item, ',')) v.push_back(std::stof(item));
     return v;
-}
-
-BlendMode blendByName(const std::string& n) {
-    static const char* names[] = {
-#define PLIX_BM_NAME(name) #name,
-        PLIX_BLEND_MODES(PLIX_BM_NAME)
-#undef PLIX_BM_NAME
-    };
-    for (int i = 0; i < kBlendModeCount; ++i)
-        if (n == names[i]) return BlendMode(i);
-    ADD_FAILURE() << "unknown blend mode " << n;
-    return BlendMode::SrcOver;
 }
 
 TileMode tileByName(const std::string& n) {
@@ -220,19 +208,16 @@ TEST_P(ShaderGolden, MatchesTheReferenceImage) {
     ASSERT_EQ(w, s.w);
     ASSERT_EQ(h, s.h);
     int worst = 0, over = 0, wx = 0, wy = 0;
-    for (size_t i = 0; i < px.size(); ++i) {
-        const int d = std::abs(int(px[i]) - int(want[i]));
-        if (d > worst) worst = d, wx = int(i / 4) % w, wy = int(i / 4) / w;
-        over += d > kTolerance;
-    }
+    for (const test::PixelDiff& p : test::compareImages(px.data(), want.data(), w, h))
+        for (const int d : p.channel) {
+            if (d > worst) worst = d, wx = p.x, wy = p.y;
+            over += d > kTolerance;
+        }
     int maxWorst = kLoose, maxOver = int(px.size()) / 200;
     for (const Allowance& a : kAllowances)
         if (s.name == a.scene) maxWorst = a.worst, maxOver = a.over;
     const bool ok = worst <= maxWorst && over <= maxOver;
-    if (!ok) {
-        std::filesystem::create_directories(PLIX_GOLDEN_OUT);
-        test::writePng(std::string(PLIX_GOLDEN_OUT) + "/" + s.name + ".png", s.w, s.h, px.data());
-    }
+    if (!ok) test::saveForReview(PLIX_GOLDEN_OUT, s.name, s.w, s.h, px.data());
     EXPECT_TRUE(ok) << s.name << ": worst " << worst << " at " << wx << "," << wy << ", " << over
                     << " channels over " << kTolerance << "; ours is in " << PLIX_GOLDEN_OUT;
 }
