@@ -156,6 +156,67 @@ TEST(RuntimeBlender, APaintBlendsItsColourWithTheDestinationUnderCoverage) {
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(strip.px[size_t(i * 4 + c)], expected[i][c], 1) << i << " " << c;
 }
 
+// Every kind of draw that takes a paint runs its blender: each covers a strip of the
+// destination with the source (0, 0, 1, 1) and must leave the same blend.
+TEST(RuntimeBlender, EveryDrawOfAPaintBlendsThroughIt) {
+    Held effect{plix_runtimeeffect_make_for_blender(
+        "half4 main(half4 src, half4 dst) { return half4(src.r, dst.g, (src.b + dst.b) * 0.5, 1); }", 0)};
+    Held blender{plix_runtimeeffect_make_blender(effect.h, nullptr, nullptr)};
+    ASSERT_NE(blender.h, 0u);
+    uint32_t blue[4] = {0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000};  // RGBA bytes (0, 0, 255, 255)
+    const plix_imageinfo info4 = Info(4, 1, RGBA8888), info1 = Info(1, 1, RGBA8888);
+    const plix_handle pixmap4 = plix_pixmap_create(&info4, blue, 16), pixmap1 = plix_pixmap_create(&info1, blue, 4);
+    Held image4{plix_image_make_raster_copy(pixmap4)}, image1{plix_image_make_raster_copy(pixmap1)};
+    plix_pixmap_destroy(pixmap4);
+    plix_pixmap_destroy(pixmap1);
+    const plix_handle path = plix_path_create2("M0 0 H4 V1 H0 Z");
+    const plix_rect strip4{0, 0, 4, 1};
+
+    const struct {
+        const char* name;
+        void (*draw)(plix_handle canvas, plix_handle paint, const void* data);
+        const void* data;
+    } draws[] = {
+        {"paint", [](plix_handle c, plix_handle p, const void*) { plix_canvas_draw_paint(c, p); }, nullptr},
+        {"rect", [](plix_handle c, plix_handle p, const void* r) { plix_canvas_draw_rect(c, static_cast<const plix_rect*>(r), p); }, &strip4},
+        {"anti-aliased path", [](plix_handle c, plix_handle p, const void* path) {
+             plix_paint_set_antialias(p, true);
+             plix_canvas_draw_path(c, *static_cast<const plix_handle*>(path), p);
+         }, &path},
+        {"image", [](plix_handle c, plix_handle p, const void* img) {
+             const plix_sampling_options s{0, false, {0, 0}, 0, 0};
+             plix_canvas_draw_image(c, *static_cast<const plix_handle*>(img), 0, 0, &s, p);
+         }, &image4.h},
+        {"scaled image", [](plix_handle c, plix_handle p, const void* img) {
+             const plix_sampling_options s{0, false, {0, 0}, 0, 0};
+             const plix_rect src{0, 0, 1, 1}, dst{0, 0, 4, 1};
+             plix_canvas_draw_image_rect(c, *static_cast<const plix_handle*>(img), &src, &dst, &s, p, 0);
+         }, &image1.h},
+        {"layer", [](plix_handle c, plix_handle p, const void*) {
+             plix_canvas_save_layer(c, nullptr, p, 0, 0);
+             plix_canvas_clear(c, 0xFF0000FF);  // opaque blue inside the layer
+             plix_canvas_restore(c);  // the layer meets the destination through the blender
+         }, nullptr},
+    };
+    for (const auto& d : draws) {
+        Strip strip(4);
+        plix_canvas_clear(strip.canvas(), 0xFFCC6633);  // (0.8, 0.4, 0.2, 1)
+        const plix_handle paint = plix_paint_create();
+        plix_paint_set_color(paint, 0xFF0000FF);
+        plix_paint_set_blender(paint, blender.h);
+        d.draw(strip.canvas(), paint, d.data);
+        plix_paint_destroy(paint);
+        for (int i = 0; i < 4; ++i) {
+            const uint8_t* px = &strip.px[size_t(i * 4)];
+            EXPECT_NEAR(px[0], 0, 1) << d.name << " pixel " << i;
+            EXPECT_NEAR(px[1], 102, 1) << d.name << " pixel " << i;
+            EXPECT_NEAR(px[2], 153, 1) << d.name << " pixel " << i;
+            EXPECT_EQ(px[3], 255) << d.name << " pixel " << i;
+        }
+    }
+    plix_path_destroy(path);
+}
+
 // A shader that blends two colours of its own through its blender child: each kind of child
 // (none, a blend mode, a runtime blender, a runtime blender with a child of its own).
 TEST(RuntimeBlender, BlenderChildrenOfShadersAndBlenders) {
