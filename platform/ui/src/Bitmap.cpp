@@ -79,6 +79,7 @@ void TBitmap::SetSize(int width, int height, TPixelFormat pixelFormat) {
     if (width == Width() && height == Height() &&
         (pixelFormat == TPixelFormat::None || pixelFormat == PixelFormat()))
         return;
+    CheckNotBeingWritten();
     ReleaseCanvas();
     fImage.reset();
     if (width > 0 && height > 0) {
@@ -93,21 +94,24 @@ void TBitmap::SetSize(int width, int height, TPixelFormat pixelFormat) {
 
 bool TBitmap::Map(TMapAccess access, TBitmapData& data) {
     fLock.lock();
-    if (!fImage) {
-        fLock.unlock();
-        return false;
-    }
+    const bool write = access != TMapAccess::Read;
+    bool pinned = false;
     try {
-        if (access != TMapAccess::Read) CopyToNewReference();
+        if (!fImage || (write && !(pinned = BeginWriting()))) {
+            fLock.unlock();
+            return false;
+        }
         data = TBitmapData();
         data.Width = fImage->Width;
         data.Height = fImage->Height;
         data.PixelFormat = fImage->PixelFormat;
         if (!fImage->CanvasClass->DoMapBitmap(fImage->Handle, access, data)) {
+            if (pinned) EndWriting();
             fLock.unlock();
             return false;
         }
     } catch (...) {
+        if (pinned) EndWriting();
         fLock.unlock();
         throw;
     }
@@ -119,10 +123,12 @@ bool TBitmap::Map(TMapAccess access, TBitmapData& data) {
 void TBitmap::Unmap(TBitmapData& data) {
     if (data.fBitmap != this) return;
     const bool wrote = data.fAccess != TMapAccess::Read;
-    // Mapping for writing made the image this bitmap's own, so it is still the mapped one.
+    // A write mapping pins the storage, so the mapped image is still the bitmap's; a read
+    // mapping holds the lock, which keeps this thread's own writers out.
     if (fImage) fImage->CanvasClass->DoUnmapBitmap(fImage->Handle, data);
     data.fBitmap = nullptr;
     data.Data = nullptr;
+    if (wrote) EndWriting();
     fLock.unlock();
     if (wrote) BitmapChanged();
 }
@@ -152,9 +158,16 @@ void TBitmap::Assign(TPersistent* source) {
         TPersistent::Assign(source);
         return;
     }
-    std::lock_guard guard(fLock);
+    std::scoped_lock guard(fLock, other->fLock);
+    CheckNotBeingWritten();
+    // Storage being written is never shared: the scene writing it would reach this bitmap too.
+    std::shared_ptr<TImage> image = other->fImage;
+    if (image && other->IsBeingWritten()) {
+        image = CopyOf(*image);
+        if (!image) throw EInvalidOperation("The canvas class could not make a bitmap");
+    }
     ReleaseCanvas();
-    fImage = other->fImage;
+    fImage = std::move(image);
     fScale = other->fScale;
     BitmapChanged();
 }
@@ -169,26 +182,57 @@ void TBitmap::AssignTo(TPersistent* dest) {
 
 void TBitmap::CopyToNewReference() {
     std::lock_guard guard(fLock);
-    if (!fImage || fImage.use_count() <= 1) return;
-    ReleaseCanvas();
-    const std::shared_ptr<TImage> old = fImage;
-    TPixelFormat format = old->PixelFormat;
-    const THandle handle = old->CanvasClass->DoInitializeBitmap(old->Width, old->Height, fScale, format);
-    if (!handle) throw EInvalidOperation("The canvas class could not make a bitmap");
-    fImage = std::make_shared<TImage>(old->CanvasClass, handle, old->Width, old->Height, format);
+    if (!MakeStorageOwn()) throw EInvalidOperation("The canvas class could not make a bitmap");
+}
+
+void TBitmap::CheckNotBeingWritten() const {
+    if (IsBeingWritten())
+        throw EInvalidOperation("A bitmap cannot be resized or reassigned while it is being drawn or mapped for writing");
+}
+
+std::shared_ptr<TBitmap::TImage> TBitmap::CopyOf(const TImage& image) const {
+    const TCanvasClass* canvasClass = image.CanvasClass;
+    TPixelFormat format = image.PixelFormat;
+    const THandle handle = canvasClass->DoInitializeBitmap(image.Width, image.Height, fScale, format);
+    if (!handle) return nullptr;
+    auto copy = std::make_shared<TImage>(canvasClass, handle, image.Width, image.Height, format);
+    if (format != image.PixelFormat) return nullptr;
 
     TBitmapData from, to;
-    from.Width = to.Width = old->Width;
-    from.Height = to.Height = old->Height;
-    from.PixelFormat = old->PixelFormat;
-    to.PixelFormat = format;
-    if (!old->CanvasClass->DoMapBitmap(old->Handle, TMapAccess::Read, from)) return;
-    if (fImage->CanvasClass->DoMapBitmap(fImage->Handle, TMapAccess::Write, to)) {
-        const size_t rowBytes = static_cast<size_t>(std::min(from.Pitch, to.Pitch));
-        for (int y = 0; y < old->Height; ++y) std::memcpy(to.GetScanline(y), from.GetScanline(y), rowBytes);
-        fImage->CanvasClass->DoUnmapBitmap(fImage->Handle, to);
+    from.Width = to.Width = image.Width;
+    from.Height = to.Height = image.Height;
+    from.PixelFormat = to.PixelFormat = format;
+    if (!canvasClass->DoMapBitmap(image.Handle, TMapAccess::Read, from)) return nullptr;
+    const bool mapped = canvasClass->DoMapBitmap(copy->Handle, TMapAccess::Write, to);
+    if (mapped) {
+        const size_t rowBytes = std::min({static_cast<size_t>(image.Width) * static_cast<size_t>(PixelFormatBytes(format)),
+                                          static_cast<size_t>(from.Pitch), static_cast<size_t>(to.Pitch)});
+        for (int y = 0; y < image.Height; ++y) std::memcpy(to.GetScanline(y), from.GetScanline(y), rowBytes);
+        canvasClass->DoUnmapBitmap(copy->Handle, to);
     }
-    old->CanvasClass->DoUnmapBitmap(old->Handle, from);
+    canvasClass->DoUnmapBitmap(image.Handle, from);
+    return mapped ? copy : nullptr;
+}
+
+bool TBitmap::MakeStorageOwn() {
+    if (!fImage || fImage.use_count() <= 1) return true;
+    std::shared_ptr<TImage> copy = CopyOf(*fImage);
+    if (!copy) return false;
+    // The canvas stays: it reaches the pixels through this bitmap, never through the old image.
+    fImage = std::move(copy);
+    return true;
+}
+
+bool TBitmap::BeginWriting() {
+    std::lock_guard guard(fLock);
+    if (!fImage || !MakeStorageOwn()) return false;
+    ++fWriters;
+    return true;
+}
+
+void TBitmap::EndWriting() {
+    std::lock_guard guard(fLock);
+    if (fWriters > 0) --fWriters;
 }
 
 void TBitmap::AssignFromSurface(const TBitmapSurface& surface) {

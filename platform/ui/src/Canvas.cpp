@@ -50,14 +50,19 @@ TCanvas::~TCanvas() = default;
 bool TCanvas::BeginScene(const std::vector<TRectF>* clipRects, THandle contextHandle) {
     fLock.lock();
     if (fBeginSceneCount == 0) {
-        bool started = false;
+        // A bitmap's storage is made its own and pinned for the scene, so the scene writes
+        // neither into bitmaps that shared it nor into storage that is replaced under it.
+        bool pinned = false, started = false;
         try {
-            started = fWidth > 0 && fHeight > 0 && DoBeginScene(clipRects, contextHandle);
+            if (fWidth > 0 && fHeight > 0 && (!fBitmap || (pinned = fBitmap->BeginWriting())))
+                started = DoBeginScene(clipRects, contextHandle);
         } catch (...) {
+            if (pinned) fBitmap->EndWriting();
             fLock.unlock();
             throw;
         }
         if (!started) {
+            if (pinned) fBitmap->EndWriting();
             fLock.unlock();
             return false;
         }
@@ -73,9 +78,11 @@ void TCanvas::EndScene() {
             DoEndScene();
         } catch (...) {
             fBeginSceneCount = 0;
+            if (fBitmap) fBitmap->EndWriting();
             fLock.unlock();
             throw;
         }
+        if (fBitmap) fBitmap->EndWriting();
     }
     --fBeginSceneCount;
     fLock.unlock();

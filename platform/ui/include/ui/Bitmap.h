@@ -1,8 +1,14 @@
 // Framework bitmaps. A TBitmap's pixels live in a handle made by the bitmap's canvas class
 // (the default canvas class when the bitmap got its size), reached only through Map/Unmap.
-// Assigning one bitmap to another shares the pixels until one of them is written.
+// Assigning one bitmap to another shares the pixels until one of them is written: a write
+// mapping or a scene on the bitmap's canvas first gives the written bitmap storage of its own.
+// While written (a scene open on one of its canvases, or a write mapping held), a bitmap's
+// storage is pinned: it is never shared (assigning from it copies) and never replaced (resizing
+// or assigning into it raises EInvalidOperation), so the pixels a scene draws into stay valid
+// for the whole scene.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -77,8 +83,9 @@ public:
     // The canvas class that made the handle; nullptr for an empty bitmap.
     const TCanvasClass* CanvasClass() const;
 
-    // Maps the pixels; False for an empty bitmap or when the handle cannot be mapped. Holds
-    // the bitmap's lock until Unmap, which must come on the same thread.
+    // Maps the pixels; False for an empty bitmap or when the handle cannot be mapped (or, for
+    // writing, when shared pixels cannot be copied). Holds the bitmap's lock until Unmap, which
+    // must come on the same thread.
     bool Map(TMapAccess access, TBitmapData& data);
     // Ends a mapping made by Map; data not mapped from this bitmap is ignored.
     void Unmap(TBitmapData& data);
@@ -87,13 +94,17 @@ public:
     TCanvas& Canvas();
     bool HasCanvas() const { return fCanvas != nullptr; }
 
-    // Shares other's pixels (nothing is copied until one of them is written).
+    // Shares other's pixels (nothing is copied until one of them is written); copies them when
+    // other is being written. Releases this bitmap's canvas; EInvalidOperation while this
+    // bitmap is being written.
     void Assign(TPersistent* source) override;
     // Number of bitmaps sharing these pixels (0 when empty).
     long ImageRefCount() const { return fImage ? fImage.use_count() : 0; }
-    // Makes the pixels this bitmap's own. Open scenes of its canvas are ended first and the
-    // canvas is released.
+    // Makes the pixels this bitmap's own, copying them when they are shared. The canvas and its
+    // open scenes stay. EInvalidOperation when the canvas class cannot make the copy.
     void CopyToNewReference();
+    // True while a scene is open on a canvas of this bitmap or a write mapping is held.
+    bool IsBeingWritten() const { return fWriters > 0; }
 
     // Copies pixels to and from a surface of the same pixel format handling.
     void AssignFromSurface(const TBitmapSurface& surface);
@@ -112,14 +123,26 @@ protected:
     void AssignTo(TPersistent* dest) override;
 
 private:
+    friend class TCanvas;  // brackets its scenes with BeginWriting / EndWriting
     struct TImage;
     void ReleaseCanvas();
-    void CopyPixels(const TBitmap& from);
+    // Raises EInvalidOperation while the storage is pinned by a writer.
+    void CheckNotBeingWritten() const;
+    // A new image of the same class and size holding a copy of image's pixels; nullptr when
+    // the canvas class cannot make or map it.
+    std::shared_ptr<TImage> CopyOf(const TImage& image) const;
+    // Gives the bitmap unshared storage; False when the copy cannot be made.
+    bool MakeStorageOwn();
+    // Pins the storage (made unshared first) for a writer; False for an empty bitmap or when
+    // the copy cannot be made.
+    bool BeginWriting();
+    void EndWriting();
 
     std::shared_ptr<TImage> fImage;
     std::unique_ptr<TCanvas> fCanvas;
     std::recursive_mutex fLock;
     float fScale = 1;
+    std::atomic<int> fWriters = 0;  // open scenes of canvases on this bitmap plus held write mappings
 };
 
 // Plain memory pixels for codecs: rows top-down, Pitch bytes apart.

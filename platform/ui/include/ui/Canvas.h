@@ -103,7 +103,8 @@ public:
 
     // Scenes. The outermost BeginScene takes the canvas lock and runs DoBeginScene, which
     // may refuse (False, the lock is released); nested scenes only count. EndScene without
-    // an open scene does nothing.
+    // an open scene does nothing. A bitmap canvas's outermost scene first gives its bitmap
+    // unshared storage and keeps it pinned until the scene ends (see TBitmap).
     bool BeginScene(const std::vector<TRectF>* clipRects = nullptr, THandle contextHandle = 0);
     void EndScene();
     int BeginSceneCount() const { return fBeginSceneCount; }
