@@ -6,6 +6,7 @@
 #include "capi/Handles.h"
 #include "core/String.h"
 #include "plix/plix.h"
+#include "raster/ParallelBlit.h"
 
 namespace {
 
@@ -279,6 +280,46 @@ TEST(RuntimeBlender, MakeBlenderRefusesWhatDoesNotFit) {
     EXPECT_NE(ok.h, 0u);
     Held noChildren{plix_runtimeeffect_make_blender(blenderEffect.h, nullptr, nullptr)};  // null array: all unset
     EXPECT_NE(noChildren.h, 0u);
+}
+
+// A fill split into bands over the worker threads gives the bytes of one thread: runtime
+// blenders and their children share nothing that a running draw writes.
+TEST(RuntimeBlender, AFillSplitOverThreadsMatchesOneThread) {
+    Held sourceEffect{plix_runtimeeffect_make_for_shader(
+        "half4 main(float2 p) { return half4(fract(p.x / 37), fract(p.y / 23), 0.5, 1) * 0.8; }", 0)};
+    Held blendEffect{plix_runtimeeffect_make_for_blender(
+        "uniform blender inner; uniform shader tex;\n"
+        "half4 main(half4 s, half4 d) { return mix(inner.eval(s, d), s + d * (1 - s.a), tex.eval(d.rg * 64).g); }", 0)};
+    ASSERT_TRUE(sourceEffect.h && blendEffect.h);
+    Held source{plix_runtimeeffect_make_shader(sourceEffect.h, nullptr, nullptr, nullptr)};
+    Held screen{plix_blender_make_mode(14)};
+    const plix_handle children[2] = {screen.h, source.h};
+    Held blender{plix_runtimeeffect_make_blender(blendEffect.h, nullptr, children)};
+    ASSERT_TRUE(source.h && blender.h);
+
+    auto render = [&](plix::BandSplit split) {
+        plix::SetBandSplit(split);
+        constexpr int w = 300, h = 200;
+        std::vector<uint8_t> px(size_t(w * h * 4));
+        const plix_imageinfo info = Info(w, h, RGBA8888);
+        const plix_handle pixmap = plix_pixmap_create(&info, px.data(), size_t(w * 4));
+        const plix_handle surface = plix_surface_make_raster_direct(pixmap, nullptr, nullptr, nullptr);
+        const plix_handle canvas = plix_surface_get_canvas(surface);
+        const plix_handle paint = plix_paint_create();
+        plix_paint_set_shader(paint, source.h);
+        plix_paint_set_blender(paint, 0);
+        plix_canvas_draw_paint(canvas, paint);  // a destination that varies
+        plix_paint_set_blender(paint, blender.h);
+        plix_canvas_draw_paint(canvas, paint);
+        plix_paint_destroy(paint);
+        plix_refcnt_unref(surface);
+        plix_pixmap_destroy(pixmap);
+        return px;
+    };
+    const std::vector<uint8_t> one = render(plix::BandSplit::Never);
+    const std::vector<uint8_t> split = render(plix::BandSplit::Always);
+    plix::SetBandSplit(plix::BandSplit::Auto);
+    EXPECT_TRUE(one == split);
 }
 
 }  // namespace

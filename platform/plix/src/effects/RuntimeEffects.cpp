@@ -57,7 +57,8 @@ private:
 };
 
 // A child blender applied to the colours the program passes: in = {src r, g, b, a, dst r, g, b,
-// a}, out = {r, g, b, a}.
+// a}, out = {r, g, b, a}. Blend stages keep nothing in their contexts while they run, so the
+// threads of a split draw share one stage list.
 class ChildBlender {
 public:
     explicit ChildBlender(const Blender& blender) {
