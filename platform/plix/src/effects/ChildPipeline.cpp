@@ -23,11 +23,13 @@ uint64_t threadNumber() {
 }
 
 // The pixel index the image read takes for a coordinate: NaN gives 0, the rest is limited far
-// outside any image before flooring.
-int floorToInt(float v) {
+// outside any image before flooring. Truncation, then one down for negative fractions (exact:
+// floats this large are whole), so that no library call is made per point.
+inline int floorToInt(float v) {
     if (!(v == v)) return 0;
     v = std::min(std::max(v, -1e9f), 1e9f);
-    return int(std::floor(v));
+    const int i = int(v);
+    return i - (float(i) > v ? 1 : 0);
 }
 
 }  // namespace
