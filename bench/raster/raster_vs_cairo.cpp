@@ -2,12 +2,17 @@
 // surface: compare the Plix/... and Cairo/... times of each case. Scenes: 1,000 anti-aliased
 // stars and ellipses, 10,000 small opaque rectangles, 500 stroked outlines with round joins, a
 // full-surface linear gradient, and a 1024x1024 picture scaled to 640x347 with bilinear
-// filtering.
+// filtering. Each case runs several times, the two engines' runs interleaved in random order
+// (the machine may be shared), and the end prints the median times and ours/cairo per scene.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/Image.h"
@@ -271,4 +276,68 @@ BENCHMARK(Plix_LinearGradient)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cairo_LinearGradient)->Unit(benchmark::kMillisecond);
 BENCHMARK(Plix_ImageScale)->Unit(benchmark::kMillisecond);
 BENCHMARK(Cairo_ImageScale)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+namespace {
+
+// Collects every repetition's times and prints the medians side by side at the end.
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        // The repetitions' own runs, or (when only aggregates are reported) their median.
+        for (const Run& r : runs) {
+            if (r.error_occurred) continue;
+            Times& t = fTimes[r.run_name.function_name];
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+                t.real.clear(), t.cpu.clear();
+                t.fromMedian = true;
+            } else if (r.run_type != Run::RT_Iteration || t.fromMedian) {
+                continue;
+            }
+            t.real.push_back(r.GetAdjustedRealTime());
+            t.cpu.push_back(r.GetAdjustedCPUTime());
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        // The CPU-time ratio counts the calling thread only: our large fills may run on several.
+        std::printf("\n%-16s %10s %10s %7s %12s\n", "scene (median)", "ours ms", "cairo ms", "ratio", "ratio (cpu)");
+        for (const auto& [name, ours] : fTimes) {
+            if (name.rfind("Plix_", 0) != 0) continue;
+            const auto it = fTimes.find("Cairo_" + name.substr(5));
+            if (it == fTimes.end()) continue;
+            const double a = median(ours.real), b = median(it->second.real);
+            std::printf("%-16s %10.3f %10.3f %7.2f %12.2f\n", name.substr(5).c_str(), a, b, a / b,
+                        median(ours.cpu) / median(it->second.cpu));
+        }
+    }
+
+private:
+    struct Times {
+        std::vector<double> real, cpu;  // per repetition, in the benchmark's unit (ms)
+        bool fromMedian = false;
+    };
+    static double median(std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+    std::map<std::string, Times> fTimes;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Defaults first, so that flags given on the command line override them.
+    std::vector<char*> args{argv[0]};
+    char reps[] = "--benchmark_repetitions=7", interleave[] = "--benchmark_enable_random_interleaving=true",
+         aggregates[] = "--benchmark_report_aggregates_only=true";
+    args.insert(args.end(), {reps, interleave, aggregates});
+    args.insert(args.end(), argv + 1, argv + argc);
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

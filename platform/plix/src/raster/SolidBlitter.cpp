@@ -58,11 +58,13 @@ bool SolidBlitter::init(const Pixmap& dst, const Paint& paint) {
     fK = &spanKernels();
     fBase = static_cast<char*>(dst.addr());
     fRowBytes = dst.rowBytes();
+    fHeight = dst.height();
     return true;
 }
 
 void SolidBlitter::blitH(int x, int y, int w) {
     if (w <= 0) return;
+    prefetchBelow(x, y, w);
     switch (fKind) {
         case Kind::Nothing: break;
         case Kind::Fill: case Kind::Src: fK->fill(row(x, y), w, fPixel); break;
@@ -72,6 +74,7 @@ void SolidBlitter::blitH(int x, int y, int w) {
 
 void SolidBlitter::blitAntiH(int x, int y, const uint8_t* cov, int n) {
     if (n <= 0) return;
+    prefetchBelow(x, y, n);
     switch (fKind) {
         case Kind::Nothing: break;
         // An opaque colour over anything is a lerp towards it.
