@@ -1,7 +1,8 @@
 // Checks the shading-language test corpus (tests/plix/sksl/corpus) against the reference
 // engine's WebAssembly build: every program under pass/ must compile and, where the reference can
-// render it, draw green in every pixel (except programs marked "// reference-differs:", where
-// the reference is known to draw something else); every program under fail/ must be rejected. Run by hand
+// render it (blenders without children too), draw green in every pixel (except programs marked
+// "// reference-differs:", where the reference is known to draw something else); every program
+// under fail/ must be rejected. Run by hand
 // when the corpus changes:   node sksl_corpus.mjs [name-filter]
 // With --golden it also renders corpus/golden/*.sksl to corpus/golden/*.png (8-bit RGBA).
 import CanvasKitInit from 'canvaskit-wasm/bin/full/canvaskit.js';
@@ -97,6 +98,37 @@ function render(shader, w, h) {
   return pixels;
 }
 
+// A blender drawn as the C++ harness runs it: the source gradient of asShader blended over the
+// destination (0.2, 0.4 j / h, 0.6, 0.8), both premultiplied; the destination is held in 32-bit
+// floats so that the program sees those values exactly.
+function renderBlender(eff, h) {
+  const info = { width: h.width, height: h.height, colorType: CK.ColorType.RGBA_F32,
+                 alphaType: CK.AlphaType.Premul, colorSpace: CK.ColorSpace.SRGB };
+  const memory = CK.Malloc(Float32Array, h.width * h.height * 4);
+  const surface = CK.MakeRasterDirectSurface(info, memory, h.width * 16);
+  const canvas = surface.getCanvas();
+  const dst = CK.RuntimeEffect.Make(`half4 main(float2 p) { return half4(0.2, 0.4 * floor(p.y) / ${h.height}.0, 0.6, 0.8); }`);
+  const src = CK.RuntimeEffect.Make(asShader('half4 main(half4 c) { return c; }', { ...h, kind: 'colorfilter' }));
+  const paint = new CK.Paint();
+  paint.setShader(dst.makeShader([]));
+  paint.setBlendMode(CK.BlendMode.Src);
+  canvas.drawPaint(paint);
+  paint.setShader(src.makeShader([]));
+  const floats = new Float32Array(eff.getUniformFloatCount());
+  for (let i = 0; i < eff.getUniformCount(); i++) {
+    (h.uniforms[eff.getUniformName(i)] || []).forEach((v, k) => { floats[eff.getUniform(i).slot + k] = v; });
+  }
+  paint.setBlender(eff.makeBlender(floats));
+  canvas.drawPaint(paint);
+  surface.flush();
+  const pixels = canvas.readPixels(0, 0, { width: h.width, height: h.height, colorType: CK.ColorType.RGBA_8888,
+                                           alphaType: CK.AlphaType.Unpremul, colorSpace: CK.ColorSpace.SRGB });
+  paint.delete();
+  surface.delete();
+  CK.Free(memory);
+  return pixels;
+}
+
 let failures = 0;
 const report = (ok, name, text) => {
   if (!ok) failures++;
@@ -121,10 +153,20 @@ for (const folder of ['pass', 'fail']) {
     }
     if (!eff) { report(false, name, err.split('\n')[0]); continue; }
     if (h.differs) { report(true, name, 'compiles (the reference draws it differently, see the file)'); eff.delete(); continue; }
-    if (h.kind === 'blender') { report(true, name, 'compiles (blenders are not drawn here)'); eff.delete(); continue; }
-    const shader = makeShader(eff, h);
-    if (!shader) { report(true, name, 'compiles (its children cannot be made here)'); eff.delete(); continue; }
-    const px = render(shader, h.width, h.height);
+    let px;
+    if (h.kind === 'blender') {
+      if (/uniform\s+(shader|colorFilter|blender)\s/.test(src)) {
+        report(true, name, 'compiles (its children cannot be made here)');
+        eff.delete();
+        continue;
+      }
+      px = renderBlender(eff, h);
+    } else {
+      const shader = makeShader(eff, h);
+      if (!shader) { report(true, name, 'compiles (its children cannot be made here)'); eff.delete(); continue; }
+      px = render(shader, h.width, h.height);
+      shader.delete();
+    }
     let bad = 0, example = '';
     for (let i = 0; i < h.width * h.height; i++) {
       const [r, g, b, a] = px.slice(4 * i, 4 * i + 4);
@@ -134,7 +176,6 @@ for (const folder of ['pass', 'fail']) {
       }
     }
     report(bad === 0, name, bad ? `${bad} pixels not green, e.g. ${example}` : 'green');
-    shader.delete();
     eff.delete();
   }
 }
