@@ -120,6 +120,8 @@ TEST_P(Renders, LikeTheReferenceEngine) {
     const Result r = RunTool(args);
     ASSERT_EQ(r.status, 0) << Describe(args, r);
     EXPECT_EQ(r.err, "");
+    for (const auto& e : fs::directory_iterator(SKSL_RENDER_OUT))  // written aside, then renamed
+        EXPECT_EQ(e.path().string().find(".partial"), std::string::npos) << e.path();
     Png got, want;
     ASSERT_TRUE(ReadRgba8(out, &got)) << out << " is not an 8-bit RGBA PNG";
     ASSERT_TRUE(ReadRgba8(kFixtures + "/expected/" + c.name + ".png", &want));
