@@ -121,7 +121,7 @@ TEST_P(Renders, LikeTheReferenceEngine) {
     ASSERT_EQ(r.status, 0) << Describe(args, r);
     EXPECT_EQ(r.err, "");
     for (const auto& e : fs::directory_iterator(SKSL_RENDER_OUT))  // written aside, then renamed
-        EXPECT_EQ(e.path().string().find(".partial"), std::string::npos) << e.path();
+        EXPECT_NE(e.path().filename().string().rfind(c.name + ".png.partial", 0), 0u) << e.path();
     Png got, want;
     ASSERT_TRUE(ReadRgba8(out, &got)) << out << " is not an 8-bit RGBA PNG";
     ASSERT_TRUE(ReadRgba8(kFixtures + "/expected/" + c.name + ".png", &want));
