@@ -26,6 +26,10 @@ enum class TSkImageCachingHint : int32_t { Allow, Disallow };
 
 enum class TGrSurfaceOrigin : int32_t { TopLeft, BottomLeft };
 
+enum class TGrBackendAPI : int32_t { OpenGl, Vulkan, Metal };
+
+enum class TGrShaderCacheStrategy : int32_t { SkSL, BackendSource, BackendBinary };
+
 enum class TSkPixelGeometry : int32_t { Unknown, RGBHorizontal, BGRHorizontal, RGBVertical, BGRVertical };
 
 enum class TSkSurfacePropertiesFlag : int32_t { UseDeviceIndependentFonts, DynamicMSAA };

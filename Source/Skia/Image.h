@@ -11,6 +11,7 @@
 
 #include "Skia/ColorSpace.h"
 #include "Skia/Enums.h"
+#include "Skia/GrBackendTexture.h"
 #include "Skia/GrDirectContext.h"
 #include "Skia/ImageFilter.h"
 #include "Skia/ImageInfo.h"

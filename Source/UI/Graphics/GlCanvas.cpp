@@ -59,7 +59,7 @@ TGlSharedContext::TGlSharedContext(Ui::TCanvasQuality AQuality, void* ANativeDis
     // The shared context is current now; whatever happens, the thread gets its own back.
     try {
         FGrGlInterface = TGrGlInterface::MakeNative();
-        FGrDirectContext = TGrDirectContextOps::MakeGl(FGrGlInterface);
+        FGrDirectContext = TGrDirectContext::MakeGl(FGrGlInterface);
         if (!FGrDirectContext) throw EGrCanvas("Could not create shared direct context.");
     } catch (...) {
         FGrDirectContext = nullptr;
@@ -265,7 +265,7 @@ bool TGlCanvas::InitializeContext() {
     }
     // Presenting never waits for the vertical retrace.
     egl.SwapInterval(shared.Display(), 0);
-    SetGrDirectContext(TGrDirectContextOps::MakeGl(shared.GrGlInterface()));
+    SetGrDirectContext(TGrDirectContext::MakeGl(shared.GrGlInterface()));
     if (GrDirectContext()) return true;
     egl.MakeCurrent(shared.Display(), nullptr, nullptr, nullptr);
     egl.DestroyContext(shared.Display(), FContext);
@@ -288,7 +288,7 @@ Ref<ISkSurface> TGlCanvas::GetSurfaceFromWindow(Ui::THandle) {
             const int sampleCount = std::min(Shared()->SampleCount(),
                                              GrDirectContext()->GetMaxSurfaceSampleCountForColorType(TSkColorType::RGBA8888));
             const Ui::TSize size = TSkRasterCanvas::BackBufferSize(Width(), Height(), Scale());
-            const Ref<IGrBackendRenderTargetOps> target = TGrBackendRenderTargetOps::CreateGl(
+            const Ref<IGrBackendRenderTarget> target = TGrBackendRenderTarget::CreateGl(
                 size.Width, size.Height, sampleCount, Shared()->StencilBits(), info);
             FBackBufferSurface =
                 TSkSurface::MakeFromRenderTarget(GrDirectContext(), target, TGrSurfaceOrigin::BottomLeft, TSkColorType::RGBA8888);

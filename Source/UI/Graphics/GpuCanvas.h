@@ -42,7 +42,7 @@ public:
 class TGrCanvas : public TSkCanvasBase {
 public:
     // The direct context of this window canvas; set and cleared by the back end.
-    const Ref<IGrDirectContextOps>& GrDirectContext() const { return FGrDirectContext; }
+    const Ref<IGrDirectContext>& GrDirectContext() const { return FGrDirectContext; }
 
     // The process's shared context; nil until the first window canvas was made.
     static Ref<IGrSharedContext> SharedContext();
@@ -61,10 +61,10 @@ protected:
     // it raises, nothing is stored and the next window canvas tries again.
     void EnsureSharedContext();
 
-    void SetGrDirectContext(Ref<IGrDirectContextOps> AValue) { FGrDirectContext = std::move(AValue); }
+    void SetGrDirectContext(Ref<IGrDirectContext> AValue) { FGrDirectContext = std::move(AValue); }
 
 private:
-    Ref<IGrDirectContextOps> FGrDirectContext;
+    Ref<IGrDirectContext> FGrDirectContext;
 };
 
 }  // namespace Skia::UI

@@ -8,7 +8,8 @@
 #include <atomic>
 #include <mutex>
 
-#include "Skia/GrContext.h"
+#include "Skia/GrBackendRenderTarget.h"
+#include "Skia/GrDirectContext.h"
 #include "ui/Interface.h"
 #include "ui/Messaging.h"
 
@@ -21,12 +22,12 @@ public:
     // Undoes one BeginContext.
     virtual void EndContext() = 0;
     // The shared direct context; nil once the context is torn down.
-    virtual Ref<IGrDirectContextOps> GrDirectContext() = 0;
+    virtual Ref<IGrDirectContext> GrDirectContext() = 0;
 };
 
 // Sent just before the shared direct context is released; the value is that context (message
 // senders are framework objects, which the context's wrapper is not).
-class TGrBeforeSharedContextDestructionMessage : public Ui::TMessage<IGrDirectContextOps*> {
+class TGrBeforeSharedContextDestructionMessage : public Ui::TMessage<IGrDirectContext*> {
 public:
     using TMessage::TMessage;
 };
@@ -43,7 +44,7 @@ public:
 
     void BeginContext() override { DoBeginContext(); }
     void EndContext() override { DoEndContext(); }
-    Ref<IGrDirectContextOps> GrDirectContext() override { return FGrDirectContext; }
+    Ref<IGrDirectContext> GrDirectContext() override { return FGrDirectContext; }
 
 protected:
     // Acquires the native library; subclasses then build the GPU context.
@@ -58,7 +59,7 @@ protected:
     // Leaves the lock.
     virtual void DoEndContext() { FLock.unlock(); }
 
-    Ref<IGrDirectContextOps> FGrDirectContext;
+    Ref<IGrDirectContext> FGrDirectContext;
 
 private:
     std::atomic<int32_t> FRefCount{0};

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "Raised.h"
-#include "Skia/GrContext.h"
+#include "Skia/GrBackendRenderTarget.h"
+#include "Skia/GrDirectContext.h"
 #include "Spy.h"
 
 namespace {
@@ -17,9 +18,9 @@ constexpr plix_handle ContextHandle = 0xC0;
 constexpr plix_handle InterfaceHandle = 0x1F;
 constexpr plix_handle TargetHandle = 0x7A;
 
-Ref<IGrDirectContextOps> MakeContext() {
+Ref<IGrDirectContext> MakeContext() {
     Spy<&API::plixgpu_directcontext_make_gl> make([](plix_handle, const plix_context_options*) { return ContextHandle; });
-    return TGrDirectContextOps::MakeGl(nullptr);
+    return TGrDirectContext::MakeGl(nullptr);
 }
 
 TEST(GrGlInterface, ANilLookupGivesNilWithoutACall) {
@@ -73,7 +74,7 @@ TEST(GrDirectContext, MakeGlPassesTheInterfaceAndOptions) {
         return glInterface ? ContextHandle : plix_handle(0);
     });
     // A nil interface crosses as 0, and the library's 0 comes back as nil.
-    EXPECT_EQ(TGrDirectContextOps::MakeGl(nullptr), nullptr);
+    EXPECT_EQ(TGrDirectContext::MakeGl(nullptr), nullptr);
     EXPECT_EQ(passed, 0u);
     EXPECT_FALSE(hadOptions);
 
@@ -83,7 +84,7 @@ TEST(GrDirectContext, MakeGlPassesTheInterfaceAndOptions) {
     options.AvoidStencilBuffers = true;
     options.GlyphCacheTextureMaximumBytes = 12345;
     options.ShaderCacheStrategy = TGrShaderCacheStrategy::SkSL;
-    const Ref<IGrDirectContextOps> context = TGrDirectContextOps::MakeGl(options, glInterface);
+    const Ref<IGrDirectContext> context = TGrDirectContext::MakeGl(options, glInterface);
     ASSERT_NE(context, nullptr);
     EXPECT_EQ(passed, InterfaceHandle);
     ASSERT_TRUE(hadOptions);
@@ -98,7 +99,7 @@ TEST(GrDirectContext, MakeGlPassesTheInterfaceAndOptions) {
 
 TEST(GrDirectContext, TheResourceCacheLimitIsTheOneTheLibraryKeeps) {
     FakeReleases releases;
-    const Ref<IGrDirectContextOps> context = MakeContext();
+    const Ref<IGrDirectContext> context = MakeContext();
     static size_t kept = 0;
     Spy<&API::plixgpu_directcontext_set_resource_cache_limit> set([](plix_handle self, size_t value) {
         if (self == ContextHandle) kept = value;
@@ -110,7 +111,7 @@ TEST(GrDirectContext, TheResourceCacheLimitIsTheOneTheLibraryKeeps) {
 
 TEST(GrDirectContext, OperationsPassTheirArgumentsWhole) {
     FakeReleases releases;
-    const Ref<IGrDirectContextOps> context = MakeContext();
+    const Ref<IGrDirectContext> context = MakeContext();
     std::vector<std::string> calls;
     Spy<&API::plixgpu_directcontext_perform_deferred_cleanup> cleanup(
         [&](plix_handle, int64_t ms) { calls.push_back("cleanup " + std::to_string(ms)); });
@@ -144,7 +145,7 @@ TEST(GrDirectContext, OperationsPassTheirArgumentsWhole) {
 
 TEST(GrDirectContext, DumpMemoryStatisticsRefusesNilBeforeAnyCall) {
     FakeReleases releases;
-    const Ref<IGrDirectContextOps> context = MakeContext();
+    const Ref<IGrDirectContext> context = MakeContext();
     Spy<&API::plixgpu_directcontext_dump_memory_statistics> dump;
     EXPECT_EQ(Raised<ESkArgumentException>([&] { context->DumpMemoryStatistics(nullptr); }),
               "Parameter ATraceMemoryDump cannot be nil");
@@ -154,7 +155,7 @@ TEST(GrDirectContext, DumpMemoryStatisticsRefusesNilBeforeAnyCall) {
 TEST(GrDirectContext, TheLastReferenceDropsTheNativeOne) {
     FakeReleases releases;
     {
-        const Ref<IGrDirectContextOps> context = MakeContext();
+        const Ref<IGrDirectContext> context = MakeContext();
         const Ref<IGrDirectContext> asObject = context;  // what surfaces and images take
         EXPECT_EQ(asObject->GetHandle(), ContextHandle);
     }
@@ -177,8 +178,8 @@ TEST(GrBackendRenderTarget, CreateGlDescribesTheFramebufferAndIsDestroyedOnce) {
     Spy<&API::plixgpu_backendrendertarget_get_width> width([](plix_handle self) { return self == TargetHandle ? 640 : 0; });
     Spy<&API::plixgpu_backendrendertarget_is_valid> valid([](plix_handle self) { return self == TargetHandle; });
     {
-        const Ref<IGrBackendRenderTargetOps> target =
-            TGrBackendRenderTargetOps::CreateGl(640, 347, 4, 8, TGrGlFramebufferInfo{0, 0x8058});
+        const Ref<IGrBackendRenderTarget> target =
+            TGrBackendRenderTarget::CreateGl(640, 347, 4, 8, TGrGlFramebufferInfo{0, 0x8058});
         EXPECT_EQ(args[0], 640);
         EXPECT_EQ(args[1], 347);
         EXPECT_EQ(args[2], 4);

@@ -1,0 +1,9 @@
+#include "Skia/GrBackendSemaphore.h"
+
+#include "Skia/API.h"
+
+namespace Skia {
+
+void TGrBackendSemaphore::__DestroyHandle(NativeUInt AHandle) { API::plixgpu_backendsemaphore_destroy(AHandle); }
+
+}  // namespace Skia
