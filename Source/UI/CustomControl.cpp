@@ -4,7 +4,7 @@
 #include <cassert>
 #include <cmath>
 
-#include "UI/Graphics/CanvasCustom.h"
+#include "UI/Graphics/CanvasBase.h"
 #include "ui/Log.h"
 
 namespace Skia::UI {
@@ -40,14 +40,9 @@ void DrawIntoBitmap(Ui::TBitmap& ABitmap, const TSkDrawProc& AProc, bool AStartC
     assert(AProc && "DrawIntoBitmap needs a drawing procedure");
     if (ABitmap.IsEmpty()) throw ESkBitmapHelper("Invalid bitmap");
 
-    if (dynamic_cast<TSkCanvasCustom*>(&ABitmap.Canvas())) {
-        if (ABitmap.ImageRefCount() > 1) {
-            // The pixels are shared with other bitmaps: make them this bitmap's own, keeping the
-            // scenes that were open on its canvas.
-            const int scenes = ABitmap.HasCanvas() ? ABitmap.Canvas().BeginSceneCount() : 0;
-            ABitmap.CopyToNewReference();
-            for (int i = 0; i < scenes; ++i) ABitmap.Canvas().BeginScene();
-        }
+    if (dynamic_cast<const TSkCanvasBaseClass*>(ABitmap.CanvasClass())) {
+        // The bitmap's own Skia canvas. Shared pixels need no copy here: the framework gives a
+        // bitmap storage of its own when a scene starts on it, and keeps the canvas's scenes.
         auto& canvas = dynamic_cast<TSkCanvasCustom&>(ABitmap.Canvas());
         if (canvas.BeginSceneCount() > 0) {
             RunOn(canvas.Canvas(), AProc, AStartClean);
