@@ -258,3 +258,82 @@ TEST(CapiPath, DamagedStoredPathsAreRefused) {
     EXPECT_EQ(plix::readPathData(nullptr, 16, &out), 0u);
     EXPECT_EQ(plix::readPathData(good.data(), good.size(), nullptr), 0u);
 }
+
+namespace {
+
+plix_handle svgPath(const char* svg, int32_t fill) {
+    plix_handle p = plix_path_create2(svg);
+    plix_handle b = plix_pathbuilder_create2(p);
+    plix_pathbuilder_set_filltype(b, fill);
+    plix_handle out = plix_pathbuilder_detach(b);
+    plix_pathbuilder_destroy(b);
+    plix_path_destroy(p);
+    return out;
+}
+
+}  // namespace
+
+// Every operation on every pair of fill types: a point lies in the result exactly when the
+// operation's truth table says so for the operands (sampled on a grid away from the outlines).
+TEST(CapiPath, OperationsFollowTheirTruthTables) {
+    // A circle and an overlapping square with a square hole (the hole is filled under winding:
+    // both contours turn the same way).
+    const char* circle = "M30 10C41 10 50 19 50 30C50 41 41 50 30 50C19 50 10 41 10 30C10 19 19 10 30 10Z";
+    const char* framed = "M25 25L60 25L60 60L25 60ZM35 35L50 35L50 50L35 50Z";
+    auto opOf = [](int32_t op, bool a, bool b) {
+        switch (op) {
+            case 0: return a && !b;
+            case 1: return a && b;
+            case 2: return a || b;
+            case 3: return a != b;
+            default: return b && !a;
+        }
+    };
+    for (int32_t fillA : {0, 1, 2, 3})
+        for (int32_t fillB : {0, 1, 2, 3}) {
+            plix_handle a = svgPath(circle, fillA), b = svgPath(framed, fillB);
+            for (int32_t op = 0; op <= 4; ++op) {
+                plix_handle r = plix_path_op(a, b, op);
+                ASSERT_NE(r, 0u) << op;
+                int wrong = 0;
+                for (float y = 1.25f; y < 70; y += 2.5f)
+                    for (float x = 1.25f; x < 70; x += 2.5f) {
+                        const bool want = opOf(op, plix_path_contains(a, x, y), plix_path_contains(b, x, y));
+                        if (plix_path_contains(r, x, y) != want) ++wrong;
+                    }
+                // Points within the flattening tolerance of the circle may land either way.
+                EXPECT_LE(wrong, 2) << "op " << op << " fills " << fillA << "," << fillB;
+                plix_path_destroy(r);
+            }
+            plix_path_destroy(a);
+            plix_path_destroy(b);
+        }
+}
+
+TEST(CapiPath, OperationsOnEmptyAndBadOperands) {
+    plix_handle empty = plix_path_create(), square = plix_path_create2("M0 0L10 0L10 10L0 10Z");
+    plix_handle union1 = plix_path_op(empty, square, 2), sect = plix_path_op(empty, square, 1);
+    ASSERT_NE(union1, 0u);
+    ASSERT_NE(sect, 0u);
+    EXPECT_TRUE(plix_path_contains(union1, 5, 5));
+    EXPECT_TRUE(plix_path_is_empty(sect));
+    plix_rect r{};
+    plix_path_get_bounds(union1, &r);
+    EXPECT_FLOAT_EQ(r.left, 0);
+    EXPECT_FLOAT_EQ(r.right, 10);
+    plix_handle nan = plix_path_create2("M0 0L10 0L10 10Z");
+    {
+        plix_handle b = plix_pathbuilder_create2(nan);
+        const plix_point bad{NAN, 3};
+        plix_pathbuilder_line_to(b, &bad);
+        plix_path_destroy(nan);
+        nan = plix_pathbuilder_detach(b);
+        plix_pathbuilder_destroy(b);
+    }
+    EXPECT_EQ(plix_path_op(nan, square, 2), 0u);
+    EXPECT_EQ(plix_path_op(square, square, 5), 0u);
+    EXPECT_EQ(plix_path_op(square, square, -1), 0u);
+    EXPECT_EQ(plix_path_op(0, square, 2), 0u);
+    EXPECT_EQ(plix_path_op(square, 0, 2), 0u);
+    for (plix_handle h : {empty, square, union1, sect, nan}) plix_path_destroy(h);
+}

@@ -5,6 +5,7 @@
 #include "core/StreamAdapter.h"
 #include "core/String.h"
 #include "geometry/PathData.h"
+#include "geometry/PathOps.h"
 #include "geometry/RRect.h"
 #include "plix/plix.h"
 
@@ -31,6 +32,15 @@ plix_handle plix_path_create2(const char* svg) {
 }
 
 void plix_path_destroy(plix_handle self) { delete from<Path>(self); }
+
+plix_handle plix_path_op(plix_handle self, plix_handle path, int32_t op) {
+    if (!self || !path || !isValidPathOp(op)) return 0;
+    return guard<plix_handle>(0, [&]() -> plix_handle {
+        Path result;
+        if (!pathOp(ph(self), ph(path), PathOp(op), &result)) return 0;
+        return newPath(std::move(result));
+    });
+}
 
 // The whole stored form goes to the stream in one write.
 void plix_path_serialize_to_stream(plix_handle self, plix_handle wstream) {
