@@ -55,6 +55,10 @@ TGame::TGame(TGameOptions AOptions) {
 TGame::~TGame() {
     // A game a test left running is not the next test's business.
     if (FProcess->Running()) FProcess->Kill();
+    // In sanitizer builds the program under test is checked as well as the test.
+    const std::string errors = FProcess->Stderr();
+    EXPECT_EQ(errors.find("Sanitizer"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("runtime error:"), std::string::npos) << errors;
 }
 
 TWindowId TGame::Window() {
