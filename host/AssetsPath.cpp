@@ -8,6 +8,9 @@
 #ifndef TILEFALL_INSTALLED_ASSETS
 #define TILEFALL_INSTALLED_ASSETS ""
 #endif
+#ifndef TILEFALL_INSTALLED_ASSETS_FROM_BIN
+#define TILEFALL_INSTALLED_ASSETS_FROM_BIN ""
+#endif
 
 namespace Host {
 namespace {
@@ -29,6 +32,18 @@ std::string ExecutableDir() {
     std::error_code error;
     const fs::path exe = fs::read_symlink("/proc/self/exe", error);
     return error ? std::string() : exe.parent_path().string();
+}
+
+// The data folder of an installed game: first where it lies from the program's own folder, so
+// that a game installed under another prefix than the configured one (or moved) finds it, then
+// the configured one.
+std::string InstalledAssetsDir(const std::string& executableDir) {
+    const fs::path fromBin = TILEFALL_INSTALLED_ASSETS_FROM_BIN;
+    if (!executableDir.empty() && !fromBin.empty()) {
+        const fs::path dir = (fs::path(executableDir) / fromBin).lexically_normal();
+        if (HoldsTheShaders(dir)) return dir.string();
+    }
+    return TILEFALL_INSTALLED_ASSETS;
 }
 
 }  // namespace
@@ -53,7 +68,8 @@ std::string FindAssetsPath(const std::string& primary, const std::string& execut
 std::string AssetsPath() {
     std::string primary = GetFullPath("../../../Assets/");
     if (!primary.empty() && primary.back() != '/') primary += '/';
-    return FindAssetsPath(primary, ExecutableDir(), TILEFALL_INSTALLED_ASSETS);
+    const std::string executableDir = ExecutableDir();
+    return FindAssetsPath(primary, executableDir, InstalledAssetsDir(executableDir));
 }
 
 }  // namespace Host

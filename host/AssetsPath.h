@@ -1,7 +1,8 @@
 // Where the game's shader files are: the folder "../../../Assets/" from the working directory, as
 // the game has always looked; when that folder does not exist, an Assets folder holding both
 // shader files beside the executable or in one of its parent folders (nearest first), and last
-// the installed data folder.
+// the installed data folder (looked for relative to the executable first, then where the build
+// was configured to install it).
 #pragma once
 
 #include <string>
