@@ -27,17 +27,20 @@ std::string MessageOf(std::exception_ptr exception) {
 
 // A start-up failure as the player should read it: a missing shader file also says where the
 // files were looked for.
+template <class E>
+std::exception_ptr WithAssetsFolder(const E& e) {
+    return std::make_exception_ptr(E(std::string(e.what()) + "\nThe shader files " + Host::ImageShaderFileName +
+                                     " and " + Host::BufferAShaderFileName + " were looked for in " +
+                                     Host::AssetsPath()));
+}
+
 std::exception_ptr Explained(std::exception_ptr exception) {
     try {
         std::rethrow_exception(exception);
     } catch (const Host::EDirectoryNotFoundException& e) {
-        return std::make_exception_ptr(Host::EDirectoryNotFoundException(
-            std::string(e.what()) + "\nThe shader files " + Host::ImageShaderFileName + " and " +
-            Host::BufferAShaderFileName + " were looked for in " + Host::AssetsPath()));
+        return WithAssetsFolder(e);
     } catch (const Host::EFileNotFoundException& e) {
-        return std::make_exception_ptr(Host::EFileNotFoundException(
-            std::string(e.what()) + "\nThe shader files " + Host::ImageShaderFileName + " and " +
-            Host::BufferAShaderFileName + " were looked for in " + Host::AssetsPath()));
+        return WithAssetsFolder(e);
     } catch (...) {
         return exception;
     }

@@ -112,6 +112,22 @@ TEST(GameStart, WithoutOpenGlItSaysSoAndExitsWithOne) {
     ExpectFailure(RunToEnd(options), {"OpenGL", "Could not get shared display."});
 }
 
+TEST(GameStart, TestHooksWithBadValuesAreRefusedByName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"TILEFALL_TEST_TIME_STEP", "fast"},  {"TILEFALL_TEST_TIME_STEP", "-1"},
+        {"TILEFALL_TEST_TIME_STEP", "nan"},   {"TILEFALL_TEST_TIME_STEP", "1e9"},
+        {"TILEFALL_TEST_CANVAS", "vulkan"},
+    };
+    for (const auto& [name, value] : cases) {
+        SCOPED_TRACE(std::string(name) + "=" + value);
+        TGameOptions options;
+        options.Environment = {{name, value}};
+        const TOutcome outcome = RunToEnd(options);
+        ExpectFailure(outcome, {name, value});
+        EXPECT_FALSE(outcome.WindowShown);
+    }
+}
+
 // Shader folders that stop the game before its window shows, and what the program says.
 struct TAssetsCase {
     const char* Name;
