@@ -275,6 +275,9 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
         return same(a.xa, a.ya, b.xa, b.ya) || same(a.xb, a.yb, b.xb, b.yb) ? 2 : 0;
     };
     const Piece* p = fPieces.data() + i;
+    // Two pieces that meet are one chain that runs one way or turns once: the commonest case
+    // (an outline's vertex inside the row).
+    if (n == 2 && joined(p[0], p[1])) return false;
     // Ends inside the row that no other piece continues (a horizontal edge was there): the
     // winding right of such a piece differs above and below that end.
     if (fEnds.size() < n) fEnds.resize(n);

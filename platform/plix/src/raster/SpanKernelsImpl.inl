@@ -1,5 +1,6 @@
 // The span kernels for one instruction set (see SpanKernels.h); included by the stage file of
 // that set, inside its namespace rules (internal linkage, no shared inline code).
+#include <algorithm>
 #include <cstring>
 #if defined(__AVX2__)
 #include <immintrin.h>
@@ -105,19 +106,30 @@ void srcOverCov(uint32_t* dst, int n, const float c[4], const uint8_t* cov) {
         [&](uint32_t* p, float k) { store1(p, c4 * k + load1(p) * (1.0f - a * k)); });
 }
 
+// (x + 128 + ((x + 128) >> 8)) >> 8 is x / 255 rounded for x below 65536: applied to the two
+// 16-bit halves of a word at once.
+inline uint32_t div255x2(uint32_t x) {
+    x += 0x00800080u;
+    return ((x + ((x >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+}
+
 void lerpCov(uint32_t* dst, int n, const float c[4], const uint8_t* cov) {
-    const F4 c4 = {c[0], c[1], c[2], c[3]};
-    runs(
-        dst, n, cov,
-        [&](uint32_t* p, F k) {
-            Px8 d = load8(p);
-            for (int j = 0; j < 4; ++j) d.c[j] = d.c[j] + (c[j] - d.c[j]) * k;
-            store8(p, d);
-        },
-        [&](uint32_t* p, float k) {
-            const F4 d = load1(p);
-            store1(p, d + (c4 - d) * k);
-        });
+    // Short runs (the edges of shapes) one pixel at a time in integers, two channels a word:
+    // the colour rounded to bytes is within half a level of c.
+    uint32_t px = 0;
+    for (int j = 0; j < 4; ++j) px |= uint32_t(std::min(std::max(c[j], 0.0f), 255.0f) + 0.5f) << (8 * j);
+    const uint32_t crb = px & 0x00ff00ffu, cag = (px >> 8) & 0x00ff00ffu;
+    int i = 0;
+    for (; i + kLanes <= n; i += kLanes) {
+        const F k = coverage8(cov + i);
+        Px8 d = load8(dst + i);
+        for (int j = 0; j < 4; ++j) d.c[j] = d.c[j] + (c[j] - d.c[j]) * k;
+        store8(dst + i, d);
+    }
+    for (; i < n; ++i) {
+        const uint32_t k = cov[i], ik = 255 - k, d = dst[i];
+        dst[i] = div255x2(crb * k + (d & 0x00ff00ffu) * ik) | div255x2(cag * k + ((d >> 8) & 0x00ff00ffu) * ik) << 8;
+    }
 }
 
 constexpr SpanKernels kKernels = {fill, srcOver, srcOverCov, lerpCov};
