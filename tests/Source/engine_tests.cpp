@@ -18,6 +18,7 @@
 #include "Skia/PathBuilder.h"
 #include "Skia/Pixmap.h"
 #include "Skia/Surface.h"
+#include "ui/Stream.h"
 
 using namespace Skia;
 namespace API = Skia::API;
@@ -204,6 +205,60 @@ TEST(SkEngine, ColorSpacesCompareNatively) {
     EXPECT_TRUE(a == b);
     EXPECT_FALSE(a == linear);
     EXPECT_FALSE(a == TSkImageInfo(2, 2));
+}
+
+TEST(SkEngine, AColorSpaceGoesThroughItsProfileAndBack) {
+    REQUIRE_ENTRIES("plix_colorspace_make_rgb", "plix_colorspace_to_profile", "plix_colorspace_make",
+                    "plix_colorspaceiccprofile_get_buffer", "plix_colorspaceiccprofile_make_with_parse",
+                    "plix_colorspaceiccprofile_to_xyz", "plix_colorspaceiccprofile_destroy",
+                    "plix_colorspaceprimaries_to_xyz", "plix_colorspace_is_equal");
+    // Display P3 from its primaries: the record's fields must reach the engine in their order.
+    const TSkColorSpacePrimaries p3{0.680f, 0.320f, 0.265f, 0.690f, 0.150f, 0.060f, 0.3127f, 0.3290f};
+    TSkColorSpaceXyz gamut{};
+    ASSERT_TRUE(p3.ToXyz(gamut));
+    EXPECT_NEAR(gamut.M11, 0.5151f, 1e-3);
+    EXPECT_NEAR(gamut.M23, 0.0666f, 1e-3);
+    EXPECT_NEAR(gamut.M31, -0.0010f, 1e-3);
+    const TSkColorSpacePrimaries degenerate{0.2f, 0.2f, 0.4f, 0.4f, 0.6f, 0.6f, 0.3127f, 0.3290f};
+    EXPECT_FALSE(degenerate.ToXyz(gamut));
+
+    const Ref<ISkColorSpace> srgb = TSkColorSpace::MakeSRGB();
+    const Ref<ISkColorSpaceICCProfile> profile = srgb->ToProfile();
+    ASSERT_TRUE(profile);
+    const std::vector<uint8_t> bytes = profile->GetBuffer();
+    ASSERT_GE(bytes.size(), 132u);
+    const Ref<ISkColorSpaceICCProfile> parsed = TSkColorSpaceICCProfile::MakeFromBytes(bytes);
+    ASSERT_TRUE(parsed);
+    TSkColorSpaceXyz fromProfile{};
+    ASSERT_TRUE(parsed->ToXyz(fromProfile));
+    EXPECT_NEAR(fromProfile.M11, 0.4361f, 1e-3);
+    const Ref<ISkColorSpace> back = TSkColorSpace::Make(parsed);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->IsEqual(srgb));
+    EXPECT_TRUE(back->IsSRGB());
+    const std::vector<uint8_t> damaged(bytes.begin(), bytes.begin() + 100);
+    EXPECT_FALSE(TSkColorSpaceICCProfile::MakeFromBytes(damaged));
+}
+
+TEST(SkEngine, PathsCombineAndSerialize) {
+    REQUIRE_ENTRIES("plix_path_create2", "plix_path_op", "plix_path_contains", "plix_path_serialize_to_stream",
+                    "plix_wstreamadapter_create", "plix_wstreamadapter_set_procs");
+    const Ref<ISkPath> a = TSkPath::MakeFromSVG("M0 0L20 0L20 20L0 20Z");
+    const Ref<ISkPath> b = TSkPath::MakeFromSVG("M10 10L30 10L30 30L10 30Z");
+    const Ref<ISkPath> minus = a->Op(b, TSkPathOp::Difference);
+    ASSERT_TRUE(minus);
+    EXPECT_TRUE(minus->Contains(5, 5));
+    EXPECT_FALSE(minus->Contains(15, 15));
+    EXPECT_FALSE(minus->Contains(25, 25));
+    const Ref<ISkPath> reverse = a->Op(b, TSkPathOp::ReverseDifference);
+    ASSERT_TRUE(reverse);
+    EXPECT_TRUE(reverse->Contains(25, 25));
+    EXPECT_FALSE(reverse->Contains(5, 5));
+
+    Ui::TMemoryStream stream;
+    a->SerializeToStream(stream);
+    // Header and counts, four points, five verbs padded to eight bytes.
+    EXPECT_EQ(stream.Bytes().size(), 16u + 4 * 8 + 8);
 }
 
 }  // namespace
