@@ -9,9 +9,18 @@
 
 namespace plix::sksl {
 
-namespace sse2 { void Execute(const SlotProgram&, void*, int*, const ExecArgs&); }
-namespace avx2 { void Execute(const SlotProgram&, void*, int*, const ExecArgs&); }
-namespace avx512 { void Execute(const SlotProgram&, void*, int*, const ExecArgs&); }
+namespace sse2 {
+void Execute(const SlotProgram&, void*, int*, const ExecArgs&);
+void Prologue(const SlotProgram&, void*, int*, const ExecArgs&);
+}  // namespace sse2
+namespace avx2 {
+void Execute(const SlotProgram&, void*, int*, const ExecArgs&);
+void Prologue(const SlotProgram&, void*, int*, const ExecArgs&);
+}  // namespace avx2
+namespace avx512 {
+void Execute(const SlotProgram&, void*, int*, const ExecArgs&);
+void Prologue(const SlotProgram&, void*, int*, const ExecArgs&);
+}  // namespace avx512
 
 namespace {
 
@@ -20,6 +29,7 @@ using RunFn = void (*)(const SlotProgram&, void*, int*, const ExecArgs&);
 struct Isa {
     const char* name;
     RunFn run;
+    RunFn prologue;
     bool (*supported)();
 };
 
@@ -35,9 +45,9 @@ bool hasAvx2() {
 bool always() { return true; }
 
 constexpr Isa kIsas[] = {
-    {"avx512", avx512::Execute, hasAvx512},
-    {"avx2", avx2::Execute, hasAvx2},
-    {"sse2", sse2::Execute, always},
+    {"avx512", avx512::Execute, avx512::Prologue, hasAvx512},
+    {"avx2", avx2::Execute, avx2::Prologue, hasAvx2},
+    {"sse2", sse2::Execute, sse2::Prologue, always},
 };
 
 const Isa* best() {
@@ -87,7 +97,14 @@ BatchRunner::~BatchRunner() {
 }
 
 void BatchRunner::run(const ExecArgs& args) {
-    current()->run(fProgram, fRegisters, fCounters, args);
+    const Isa* isa = current();
+    // The prologue's child reads depend on the children, which come with the call.
+    if (!fProgram.prologue.empty() && (!fPrologueDone || args.children != fPrologueChildren)) {
+        isa->prologue(fProgram, fRegisters, fCounters, args);
+        fPrologueDone = true;
+        fPrologueChildren = args.children;
+    }
+    isa->run(fProgram, fRegisters, fCounters, args);
 }
 
 void RunSlotProgram(const SlotProgram& program, const ExecArgs& args) {

@@ -53,11 +53,14 @@ public:
     BatchRunner(const BatchRunner&) = delete;
     BatchRunner& operator=(const BatchRunner&) = delete;
 
-    // Runs args.count pixels (any number); args.uniforms is not read.
+    // Runs args.count pixels (any number); args.uniforms is not read. The work that is the same
+    // for every pixel runs at the first call, and again when the children change.
     void run(const ExecArgs& args);
 
 private:
     const SlotProgram& fProgram;
+    bool fPrologueDone = false;
+    const ChildEval* fPrologueChildren = nullptr;
     void* fRegisters;        // slotCount x kLanes 32-bit values, 64-byte aligned
     int* fCounters;
 };

@@ -83,7 +83,7 @@ inline bool anySet(const Slot& m) {
 }
 
 struct Context {
-    const SlotProgram& p;
+    const std::vector<Inst>& code;
     const ExecArgs& args;
     Slot* regs;
     int* counters;
@@ -125,8 +125,8 @@ void callChild(Context& ctx, const Inst& in) {
 
 void execute(Context& ctx) {
     Slot* const regs = ctx.regs;
-    const Inst* const code = ctx.p.code.data();
-    const size_t size = ctx.p.code.size();
+    const Inst* const code = ctx.code.data();
+    const size_t size = ctx.code.size();
     size_t pc = 0;
     while (pc < size) {
         const Inst& in = code[pc++];
@@ -277,9 +277,9 @@ void loadLanes(Slot* dst, const float* src, int base, int n) {
 
 // Runs a prepared register file (constants and uniforms in place) over args.count pixels.
 void Execute(const SlotProgram& p, void* registers, int* counters, const ExecArgs& args) {
-    if (args.count <= 0 || p.code.empty()) return;
+    if (args.count <= 0) return;
     Slot* regs = static_cast<Slot*>(registers);
-    Context ctx{p, args, regs, counters, 0};
+    Context ctx{p.code, args, regs, counters, 0};
     for (int base = 0; base < args.count; base += W) {
         const int n = std::min(W, args.count - base);
         ctx.n = n;
@@ -305,6 +305,14 @@ void Execute(const SlotProgram& p, void* registers, int* counters, const ExecArg
             std::memcpy(args.out[i] + base, lanes, sizeof(float) * n);
         }
     }
+}
+
+// Runs the program's prologue over a whole batch of lanes, leaving its results in place for the
+// batches that follow.
+void Prologue(const SlotProgram& p, void* registers, int* counters, const ExecArgs& args) {
+    if (p.prologue.empty()) return;
+    Context ctx{p.prologue, args, static_cast<Slot*>(registers), counters, W};
+    execute(ctx);
 }
 
 }  // namespace plix::sksl::PLIX_SKSL_ISA

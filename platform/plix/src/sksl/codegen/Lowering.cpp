@@ -1,4 +1,6 @@
 #include "sksl/codegen/Lowering.h"
+
+#include "sksl/codegen/Hoisting.h"
 #include "sksl/codegen/Lowerer.h"
 
 #include "sksl/analysis/ConstantFolder.h"
@@ -541,6 +543,7 @@ bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
     }
     try {
         Lowerer(program, fragCoord, *out).run();
+        HoistInvariants(*out);
     } catch (const TooLarge&) {
         *out = SlotProgram{};
         if (error) *error = "program is too large";

@@ -13,7 +13,18 @@ const char* OpName(Op op) {
     return kNames[static_cast<int>(op)];
 }
 
+namespace {
+std::string disassembleList(const std::vector<Inst>& code);
+}
+
 std::string SlotProgram::disassemble() const {
+    if (prologue.empty()) return disassembleList(code);
+    return "prologue:\n" + disassembleList(prologue) + "per batch:\n" + disassembleList(code);
+}
+
+namespace {
+
+std::string disassembleList(const std::vector<Inst>& code) {
     static constexpr char kKinds[][4] = {
 #define PLIX_SKSL_OP_KINDS(name, d, a, b, c) {#d[0], #a[0], #b[0], #c[0]},
         PLIX_SKSL_OPS(PLIX_SKSL_OP_KINDS)
@@ -40,5 +51,7 @@ std::string SlotProgram::disassemble() const {
     }
     return out;
 }
+
+}  // namespace
 
 }  // namespace plix::sksl

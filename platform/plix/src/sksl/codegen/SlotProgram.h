@@ -77,6 +77,9 @@ struct Inst {
 
 struct SlotProgram {
     std::vector<Inst> code;
+    // Run once when a runner starts, before any batch: the work that is the same for every
+    // pixel (see Hoisting.h). Straight-line, no jumps.
+    std::vector<Inst> prologue;
     int slotCount = 0;     // size of the register file
     int counterCount = 0;  // loop counters
 
