@@ -167,6 +167,17 @@ TEST(CapiColorSpaceIcc, RoundTripsThroughAProfile) {
         plix_colorspaceiccprofile_destroy(again);
         plix_colorspaceiccprofile_destroy(profile);
     }
+    // A gamut beyond the numbers a profile holds still gives a profile (of the nearest space).
+    const plix_colorspace_xyz huge{1e6f, 0, 0, 0, 1e6f, 0, 0, 0, 1e6f};
+    plix_handle big = plix_colorspace_make_rgb(&srgbFn, &huge);
+    ASSERT_NE(big, 0u);
+    plix_handle bigProfile = plix_colorspace_to_profile(big);
+    ASSERT_NE(bigProfile, 0u);
+    plix_colorspace_xyz clamped{};
+    ASSERT_TRUE(plix_colorspaceiccprofile_to_xyz(bigProfile, &clamped));
+    EXPECT_NEAR(clamped.m11, 32768, 1);
+    plix_colorspaceiccprofile_destroy(bigProfile);
+    plix_colorspace_unref(big);
     plix_colorspace_unref(srgb);
 }
 

@@ -124,6 +124,10 @@ bool near(const Matrix3& a, const Matrix3& b) {
     return true;
 }
 
+// Profiles hold their numbers as 16.16 fixed point: values beyond its range are written as its
+// nearest end.
+double fixedRange(float v) { return std::clamp(double(v), -32768.0, 32767.99998); }
+
 const char* nameOf(const ColorSpace& space) {
     const TransferFn& fn = space.transferFn();
     const Matrix3& g = space.toXYZD50();
@@ -195,11 +199,12 @@ std::unique_ptr<IccProfile> IccProfile::FromColorSpace(const ColorSpace& space) 
     const Matrix3& m = space.toXYZD50();
     const cmsTagSignature colorants[3] = {cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag};
     for (size_t col = 0; col < 3 && ok; ++col) {
-        cmsCIEXYZ xyz{m.m[col], m.m[3 + col], m.m[6 + col]};
+        cmsCIEXYZ xyz{fixedRange(m.m[col]), fixedRange(m.m[3 + col]), fixedRange(m.m[6 + col])};
         ok = cmsWriteTag(h, colorants[col], &xyz);
     }
     const TransferFn& f = space.transferFn();
-    const cmsFloat64Number params[7] = {f.g, f.a, f.b, f.c, f.d, f.e, f.f};
+    const cmsFloat64Number params[7] = {fixedRange(f.g), fixedRange(f.a), fixedRange(f.b), fixedRange(f.c),
+                                        fixedRange(f.d), fixedRange(f.e), fixedRange(f.f)};
     cmsToneCurve* curve = cmsBuildParametricToneCurve(context.ctx, 5, params);
     ok = ok && curve;
     for (cmsTagSignature trc : {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag})

@@ -21,7 +21,8 @@ public:
 
     // Null when the data is not a well-formed ICC profile.
     static std::unique_ptr<IccProfile> Parse(const void* data, size_t size);
-    // A display profile (ICC 4.3) of the space: its colorants and its curve, parametric.
+    // A display profile (ICC 4.3) of the space: its colorants and its curve, parametric; numbers
+    // beyond what a profile can hold are written as the nearest it can.
     static std::unique_ptr<IccProfile> FromColorSpace(const ColorSpace& space);
 
     const std::vector<uint8_t>& bytes() const { return fBytes; }
