@@ -93,17 +93,32 @@ bool sameCurve(const TransferFn& a, const TransferFn& b) {
     return true;
 }
 
+// Whether fn follows the curve within one 8-bit level.
+bool follows(const TransferFn& fn, const cmsToneCurve* curve) {
+    for (int i = 0; i < kCurveSamples; ++i) {
+        const float x = float(i) / (kCurveSamples - 1);
+        if (!(std::fabs(fn.eval(x) - cmsEvalToneCurveFloat(curve, x)) <= kFitError)) return false;
+    }
+    return true;
+}
+
 bool readFn(cmsHPROFILE h, TransferFn* out) {
     const cmsTagSignature tags[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
-    TransferFn fns[3];
+    const cmsToneCurve* curves[3];
     for (int i = 0; i < 3; ++i) {
-        if (!cmsIsTag(h, tags[i])) return false;
-        const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(h, tags[i]));
-        if (!curve || !curveFn(curve, &fns[i])) return false;
+        curves[i] = cmsIsTag(h, tags[i]) ? static_cast<const cmsToneCurve*>(cmsReadTag(h, tags[i])) : nullptr;
+        if (!curves[i]) return false;
     }
-    // The engine has one curve for the three channels.
-    if (!sameCurve(fns[0], fns[1]) || !sameCurve(fns[0], fns[2])) return false;
-    *out = fns[0];
+    // The engine has one curve for the three channels: green and blue must follow red's, and
+    // are fitted on their own (a slow search for tables) only when they do not.
+    TransferFn red;
+    if (!curveFn(curves[0], &red)) return false;
+    for (int i = 1; i < 3; ++i) {
+        if (follows(red, curves[i])) continue;
+        TransferFn other;
+        if (!curveFn(curves[i], &other) || !sameCurve(red, other)) return false;
+    }
+    *out = red;
     return true;
 }
 
