@@ -177,6 +177,28 @@ TEST(GameWindowCanvases, TheRasterCanvasShowsWhatTheOpenGlCanvasShows) {
     ExpectPicture(pictures[1], pictures[0], "raster-vs-opengl");
 }
 
+TEST(GameWindowInput, ADoubleClickStartsANewGameAsSpaceDoes) {
+    TGame game;
+    const std::optional<TGameState> start = game.WaitForState([](const TGameState&) { return true; }, StartTimeout);
+    ASSERT_TRUE(start) << game.Process().Stderr();
+    const int entryX = start->PieceX();
+    game.KeyDown("Left");
+    const bool moved = game.WaitForState([&](const TGameState& s) { return s.PieceX() == entryX - 1; }).has_value();
+    game.KeyUp("Left");
+    ASSERT_TRUE(moved);
+
+    // The second press of a double click is the double-tap gesture: the game starts again, and
+    // the press itself, seen in the same frame, turns nothing.
+    ASSERT_TRUE(TXSession::Get().Xdotool({"mousemove", "--window", WindowArgument(game.Window()),
+                                          std::to_string(GameWidth / 2), std::to_string(GameHeight / 2), "click",
+                                          "--repeat", "2", "--delay", "80", "1"}));
+    EXPECT_TRUE(game.WaitForState([&](const TGameState& s) { return s.PieceX() == entryX && s.Rotation() == 0; }))
+        << "a double click did not start a new game";
+    ASSERT_TRUE(game.WaitFrames(3));
+    EXPECT_EQ(game.State()->PieceX(), entryX);
+    EXPECT_EQ(game.State()->Rotation(), 0);
+}
+
 TEST(GameWindowClock, WithTheRealClockThePieceFalls) {
     // Without the test clock the game runs on real time: the animation pulse keeps drawing and
     // the piece drops a row every half second.
