@@ -144,7 +144,10 @@ void ChildPipeline::evalTable(const Pipeline& p, int n, const float* const* in, 
         const float* x = in[0] + start;
         const float* y = in[1] + start;
         if (fReadStage > 0) {
-            Batch batch;
+            // One batch per thread, not one per call: making a batch clears all its registers,
+            // which costs more than the matrix. The stages before the read call nothing that
+            // could come back here.
+            thread_local Batch batch;
             std::memcpy(batch.x, x, sizeof(float) * size_t(count));
             std::memcpy(batch.y, y, sizeof(float) * size_t(count));
             batch.n = count;
