@@ -42,19 +42,18 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
     return out;
 }
 
-// A name without a slash is looked up in PATH, as a shell would.
-std::string FindProgram(const std::string& name) {
-    if (name.find('/') != std::string::npos) return name;
+}  // namespace
+
+std::string FindProgram(const std::string& AName) {
+    if (AName.find('/') != std::string::npos) return AName;
     const char* path = std::getenv("PATH");
     std::istringstream dirs(path ? path : "/usr/bin:/bin");
     for (std::string dir; std::getline(dirs, dir, ':');) {
-        const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+        const std::string candidate = (dir.empty() ? "." : dir) + "/" + AName;
         if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     }
-    return name;
+    return AName;
 }
-
-}  // namespace
 
 TChildProcess::TChildProcess(const std::string& AProgram, const std::vector<std::string>& AArguments,
                              const std::string& AWorkingDirectory, const TEnvironment& AEnvironment,

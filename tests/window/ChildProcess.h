@@ -52,6 +52,10 @@ private:
     std::string FStderrFile;
 };
 
+// The path of a program: a name without a slash is looked up in PATH, as a shell would; a name
+// not found comes back as it is.
+std::string FindProgram(const std::string& AName);
+
 // Runs a program to its end (up to ATimeout; killed after it) and returns its exit status, or -1
 // when it did not exit by itself.
 int RunProgram(const std::string& AProgram, const std::vector<std::string>& AArguments,

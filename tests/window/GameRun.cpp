@@ -204,9 +204,8 @@ std::optional<TExit> WaitClosingDialogs(TChildProcess& AChild, std::chrono::mill
     for (;;) {
         if (std::optional<TExit> exit = AChild.Wait(50ms)) return exit;
         if (std::chrono::steady_clock::now() >= end) return std::nullopt;
-        if (std::getenv("DISPLAY"))
-            for (const TWindowId window : TXSession::Get().WindowsOf(0))
-                if (TXSession::Get().WindowName(window) == "Tilefall") TXSession::Get().RequestClose(window);
+        for (const TWindowId window : TXSession::Get().WindowsOf(0))
+            if (TXSession::Get().WindowName(window) == "Tilefall") TXSession::Get().RequestClose(window);
     }
 }
 

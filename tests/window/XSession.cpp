@@ -68,7 +68,8 @@ TXSession& TXSession::Get() {
 TXSession::TXSession() {
     XSetErrorHandler(IgnoreErrors);
     const char* display = std::getenv("DISPLAY");
-    if (display && *display) {
+    if (FindProgram("Xvfb").find('/') == std::string::npos) {
+        if (!display || !*display) throw std::runtime_error("No Xvfb to start and no DISPLAY to use");
         FDisplayName = display;
     } else {
         // Xvfb picks a free display number and writes it to the descriptor it is given.

@@ -1,5 +1,6 @@
-// The X server the window tests look at: the one of DISPLAY, or, when DISPLAY is not set, a
-// private Xvfb started for this test process (1280 x 800, 24 bits) and stopped with it. Windows
+// The X server the window tests look at: a private Xvfb started for this test process
+// (1280 x 800, 24 bits, no window manager) and stopped with it, so the tests neither depend on
+// nor type into the desktop they are run from; without Xvfb, the display of DISPLAY. Windows
 // are found by the process that made them (_NET_WM_PID), read back with XGetImage and asked to
 // close as a window manager would (WM_DELETE_WINDOW); input goes through xdotool.
 #pragma once

@@ -66,9 +66,8 @@ TOutcome RunToEnd(TGameOptions options, std::chrono::milliseconds timeout = Star
     TOutcome outcome;
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!outcome.Exit && std::chrono::steady_clock::now() < end) {
-        if (std::getenv("DISPLAY"))
-            for (const TWindowId window : TXSession::Get().WindowsOf(game.Process().Pid()))
-                outcome.WindowShown = outcome.WindowShown || TXSession::Get().WindowName(window) == GameCaption;
+        for (const TWindowId window : TXSession::Get().WindowsOf(game.Process().Pid()))
+            outcome.WindowShown = outcome.WindowShown || TXSession::Get().WindowName(window) == GameCaption;
         outcome.Exit = WaitClosingDialogs(game.Process(), 100ms);
     }
     if (!outcome.Exit) game.Process().Kill();
