@@ -185,6 +185,9 @@ std::vector<Case> cases() {
                                        {34, 26}, {38, 44}, {44, 12}, {46, 50}, {58, 30}, {60, 31}};
     c.push_back({"zigzag", polyline(zigzag, false), zigzag, false, 5, false});
     c.push_back({"zigzag_wider_than_its_short_segments", polyline(zigzag, false), zigzag, false, 9, false});
+    // Straight back on itself: the round join is a half circle past the turning point.
+    const std::vector<Point> back = {{10, 20}, {40, 20}, {20, 20}, {20, 50}, {20, 30}};
+    c.push_back({"turning_straight_back", polyline(back, false), back, false, 8, false});
     // A polygon with many short sides turning gently: inner sides meet between the vertices.
     std::vector<Point> ngon;
     for (int i = 0; i < 24; ++i)

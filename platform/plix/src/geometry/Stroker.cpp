@@ -86,7 +86,9 @@ private:
             out.push_back(pivot + n1);
             return;
         }
-        if (turn >= 0) {
+        // Straight back: the left side takes the join round the end, the right one the inside.
+        const bool back = std::fabs(turn) < 1e-6f;
+        if (back ? s < 0 : turn >= 0) {
             innerJoin(out, pivot, n0, n1, turn, cosA, std::min(before, after));
             return;
         }
@@ -107,6 +109,11 @@ private:
         out.push_back(pivot + n0);
         if (j == StrokeJoin::Bevel) {
             out.push_back(pivot + n1);
+            return;
+        }
+        if (back) {  // half a circle through the point ahead, as a round cap
+            arc(out, pivot, n0, u0 * fR, s);
+            arc(out, pivot, u0 * fR, n1, s);
             return;
         }
         arc(out, pivot, n0, n1, s);
