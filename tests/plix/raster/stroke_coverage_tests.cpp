@@ -152,21 +152,21 @@ struct Case {
 std::vector<Point> cubic(Point a, Point b, Point c, Point d) {
     const Point p[4] = {a, b, c, d};
     std::vector<Point> v;
-    for (int i = 0; i <= 4000; ++i) v.push_back(evalCubic(p, float(i) / 4000));
+    for (int i = 0; i <= 800; ++i) v.push_back(evalCubic(p, float(i) / 800));
     return v;
 }
 
 std::vector<Point> quad(Point a, Point b, Point c) {
     const Point p[3] = {a, b, c};
     std::vector<Point> v;
-    for (int i = 0; i <= 4000; ++i) v.push_back(evalQuad(p, float(i) / 4000));
+    for (int i = 0; i <= 800; ++i) v.push_back(evalQuad(p, float(i) / 800));
     return v;
 }
 
 std::vector<Point> ellipse(float cx, float cy, float rx, float ry) {
     std::vector<Point> v;
-    for (int i = 0; i < 4000; ++i) {
-        const double a = 2 * M_PI * i / 4000;
+    for (int i = 0; i < 800; ++i) {
+        const double a = 2 * M_PI * i / 800;
         v.push_back({float(cx + rx * std::cos(a)), float(cy + ry * std::sin(a))});
     }
     return v;
