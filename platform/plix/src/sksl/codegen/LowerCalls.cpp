@@ -112,10 +112,11 @@ Value Lowerer::inlineCall(const FunctionDeclaration& f, const std::vector<Value>
         fMask.ret = retMask;
         enterExec();
     }
-    fFrames.push_back({result, callDepth, retMask});
+    fFrames.push_back({result, callDepth, retMask, {}});
     ++fDepth;
     block(def->body());
     --fDepth;
+    for (int exit : fFrames.back().exits) patch(exit);
     fFrames.pop_back();
     fMask = savedMask;
     refreshExec();

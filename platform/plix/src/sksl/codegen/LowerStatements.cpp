@@ -287,7 +287,7 @@ void Lowerer::returnStatement(const ReturnStatement& s) {
     // The value may call functions, which push frames; look at ours only afterwards.
     Value v;
     if (s.value()) v = expr(*s.value());
-    const Frame& frame = fFrames.back();
+    Frame& frame = fFrames.back();
     if (s.value()) {
         Access target;
         target.base = frame.ret.empty() ? 0 : frame.ret[0];
@@ -298,6 +298,9 @@ void Lowerer::returnStatement(const ReturnStatement& s) {
     if (frame.retMask != -1 && fMask.exec != -1) {
         emit(Op::bit_andnot, frame.retMask, frame.retMask, fMask.exec);
         ++fMaskWrites;
+        // Once every lane has returned, the rest of the function has nothing to do: its
+        // stores are all masked off.
+        frame.exits.push_back(emit(Op::branch_if_none, -1, frame.retMask));
     }
 }
 

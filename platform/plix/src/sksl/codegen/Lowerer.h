@@ -65,6 +65,7 @@ struct Frame {
     Value ret;
     int depth;
     int32_t retMask;  // -1 when the function never returns early
+    std::vector<int> exits;  // branches to the end of the body, taken once every lane returned
 };
 
 struct TooLarge {};
