@@ -1,5 +1,6 @@
 // Work that is the same for every pixel moves to a prologue that runs once per runner: it must
 // still give every pixel what the reference gives, and run again when the children change.
+// Work after every lane has returned is skipped.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -127,6 +128,43 @@ TEST(SkslHoisting, NewChildrenRunThePrologueAgain) {
     RunReference(e->program(), ref, ReferenceMath::FastMath);
     EXPECT_EQ(g, expected);
     EXPECT_NE(g, withFirst);
+}
+
+// Counts the points a child is asked for.
+void CountingChild(void* context, int n, const float* const*, float* const* out) {
+    *static_cast<int*>(context) += n;
+    for (int c = 0; c < 4; ++c)
+        for (int i = 0; i < n; ++i) out[c][i] = 0.5f;
+}
+
+TEST(SkslSkipping, NothingRunsInAFunctionOnceEveryLaneHasReturned) {
+    std::string errors;
+    sp<Effect> e = Effect::Make(R"(
+        uniform shader c;
+        float f(float2 p) {
+            if (p.x < 1000) return 0.25;
+            return c.eval(p).r;  // no pixel of the batch gets here
+        }
+        half4 main(float2 p) {
+            if (p.y > 1000) return half4(0);
+            return half4(f(p), c.eval(p).g, 0, 1);  // every pixel reads the child once here
+        })",
+                                 ProgramKind::Shader, &errors);
+    ASSERT_TRUE(e) << errors;
+    int points = 0;
+    const ChildEval child[1] = {{CountingChild, &points}};
+    std::vector<float> x(40, 3.5f), y(40, 2.5f), r(40), g(40);
+    ExecArgs args;
+    args.count = 40;
+    args.x = x.data();
+    args.y = y.data();
+    args.children = child;
+    args.out[0] = r.data();
+    args.out[1] = g.data();
+    e->run(args);
+    EXPECT_EQ(points, 40);
+    EXPECT_EQ(r[0], 0.25f);
+    EXPECT_EQ(g[39], 0.5f);
 }
 
 }  // namespace
