@@ -156,21 +156,29 @@ void ChildPipeline::evalTable(const Pipeline& p, int n, const float* const* in, 
             std::memcpy(ys, batch.y, sizeof(float) * size_t(count));
             x = xs, y = ys;
         }
+        // Locals, so that the stores below do not make the compiler fetch these again.
+        float* const r = out[0] + start;
+        float* const g = out[1] + start;
+        float* const b = out[2] + start;
+        float* const a = out[3] + start;
+        const float* const table = fTable.data();
+        const int width = fWidth, height = fHeight;
+        const bool clamp = fTileX == TileMode::Clamp && fTileY == TileMode::Clamp;
         for (int i = 0; i < count; ++i) {
             int tx = floorToInt(x[i]), ty = floorToInt(y[i]);
-            float rgba[4] = {0, 0, 0, 0};
-            const float* texel = rgba;
-            if (fTileX == TileMode::Clamp && fTileY == TileMode::Clamp) {
-                tx = std::clamp(tx, 0, fWidth - 1);
-                ty = std::clamp(ty, 0, fHeight - 1);
-                texel = &fTable[(size_t(ty) * size_t(fWidth) + size_t(tx)) * 4];
-            } else if (tileIndex(fTileX, tx, fWidth, &tx) && tileIndex(fTileY, ty, fHeight, &ty)) {
-                texel = &fTable[(size_t(ty) * size_t(fWidth) + size_t(tx)) * 4];
+            static constexpr float kNone[4] = {0, 0, 0, 0};
+            const float* texel = kNone;
+            if (clamp) {
+                tx = std::clamp(tx, 0, width - 1);
+                ty = std::clamp(ty, 0, height - 1);
+                texel = table + (size_t(ty) * size_t(width) + size_t(tx)) * 4;
+            } else if (tileIndex(fTileX, tx, width, &tx) && tileIndex(fTileY, ty, height, &ty)) {
+                texel = table + (size_t(ty) * size_t(width) + size_t(tx)) * 4;
             }
-            out[0][start + i] = texel[0];
-            out[1][start + i] = texel[1];
-            out[2][start + i] = texel[2];
-            out[3][start + i] = texel[3];
+            r[i] = texel[0];
+            g[i] = texel[1];
+            b[i] = texel[2];
+            a[i] = texel[3];
         }
     }
 }
