@@ -114,7 +114,7 @@ void TApplication::HandleMessage() {
     const TPlatformBackend& backend = TPlatform::Backend();
     int timeout = Internal::Timers().MillisecondsToNext(Internal::TTimerQueue::TClock::now());
     bool pending = !fReleased.empty();
-    for (TForm* f : TForm::Forms()) pending = pending || (f->NeedsPaint() && f->Visible());
+    for (TForm* f : TForm::Forms()) pending = pending || (f->NeedsPaint() && f->Showing());
     if (pending) timeout = 0;
     // Woken early by events, other threads and Terminate; the cap only bounds a lost wake-up.
     if (timeout < 0 || timeout > 500) timeout = 500;
@@ -190,9 +190,9 @@ void TApplication::DispatchEvent(const TPlatformEvent& e) {
             case TPlatformEventKind::MouseWheel: form->MouseWheel(e.Shift, e.WheelDelta, e.X, e.Y); break;
             case TPlatformEventKind::Resized: form->WindowResized(e.Width, e.Height); break;
             case TPlatformEventKind::CloseRequest: form->Close(); break;
-            case TPlatformEventKind::Exposed:
-            case TPlatformEventKind::Shown: form->Invalidate(); break;
-            case TPlatformEventKind::Hidden:
+            case TPlatformEventKind::Exposed: form->Invalidate(); break;
+            case TPlatformEventKind::Shown: form->WindowShownChanged(true); break;
+            case TPlatformEventKind::Hidden: form->WindowShownChanged(false); break;
             case TPlatformEventKind::None:
             case TPlatformEventKind::Quit: break;
         }

@@ -131,9 +131,10 @@ void TForm::Show() {
     CreateHandle();
     if (fVisible) return;
     fVisible = true;
+    // Showing the window maps it again; a window system that keeps it minimised says so.
+    fWindowHidden = false;
     fHandle->Backend().SetVisible(fHandle->PlatformWindow(), true);
-    for (TFmxObject* child : ChildList())
-        if (auto* c = dynamic_cast<TControl*>(child)) c->AncestorVisibleChanged(true);
+    NotifyShowingChanged();
     if (OnShow) OnShow(this);
     Invalidate();
 }
@@ -142,7 +143,24 @@ void TForm::Hide() {
     if (!fVisible) return;
     fVisible = false;
     if (fHandle) fHandle->Backend().SetVisible(fHandle->PlatformWindow(), false);
+    NotifyShowingChanged();
     if (OnHide) OnHide(this);
+}
+
+void TForm::WindowShownChanged(bool shown) {
+    fWindowHidden = !shown;
+    NotifyShowingChanged();
+    // Nothing of the window was kept while it was away.
+    if (Showing()) Invalidate();
+}
+
+void TForm::NotifyShowingChanged() {
+    const bool showing = Showing();
+    if (showing == fChildrenSeeShown) return;
+    fChildrenSeeShown = showing;
+    // Animated controls stop asking for frames that would never be drawn, and start again.
+    for (TFmxObject* child : std::vector<TFmxObject*>(ChildList()))
+        if (auto* c = dynamic_cast<TControl*>(child)) c->AncestorVisibleChanged(showing);
 }
 
 void TForm::Close() {
@@ -175,7 +193,8 @@ void TForm::InvalidateRect(const TRectF& r) {
 void TForm::PaintPending() {
     if (!fUpdateRect) return;
     fUpdateRect.reset();
-    if (!fVisible || !fHandle) return;
+    // A minimised or hidden window gets no frames; it is painted whole when it shows again.
+    if (!Showing() || !fHandle) return;
     TCanvas* canvas = Canvas();
     if (!canvas || !canvas->BeginScene()) return;
     // The window is drawn whole: back ends that swap buffers keep nothing between frames.

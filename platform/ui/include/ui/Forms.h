@@ -84,7 +84,11 @@ public:
     TFormFactor FormFactor;
     TSystemStatusBar SystemStatusBar;
 
+    // Visible: shown by the program (Show, Hide). Showing: visible and not minimised or hidden by
+    // the window system either; only a showing form paints, and its controls see it visible
+    // (their visibility notification) only while it is showing.
     bool Visible() const { return fVisible; }
+    bool Showing() const { return fVisible && !fWindowHidden; }
     void Show();
     void Hide();
     // Asks OnCloseQuery, then OnClose decides: Hide (the default) hides, Free destroys the form
@@ -118,6 +122,8 @@ public:
     void Gesture(const TGestureEventInfo& info);
     // The window's client area became width x height.
     void WindowResized(int width, int height);
+    // The window system hid the window (minimised or unmapped it) or showed it again.
+    void WindowShownChanged(bool shown);
 
     // The topmost control under a client point that takes the mouse, or nullptr.
     TControl* ObjectAtPoint(TPointF p);
@@ -157,6 +163,9 @@ protected:
     void DestroyHandle();
 
 private:
+    // Tells the controls when Showing changed since they were last told.
+    void NotifyShowingChanged();
+
     std::string fCaption;
     int fClientWidth = 640, fClientHeight = 480;
     int fLeft = 0, fTop = 0;
@@ -164,6 +173,8 @@ private:
     TBounds fPadding;
     TCanvasQuality fQuality = TCanvasQuality::SystemDefault;
     bool fVisible = false;
+    bool fWindowHidden = false;     // minimised or unmapped by the window system
+    bool fChildrenSeeShown = false; // what the controls were last told
     bool fDestroyRaised = false;
     std::unique_ptr<TWindowHandle> fHandle;
     std::unique_ptr<TCanvas> fCanvas;

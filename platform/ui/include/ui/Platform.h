@@ -50,8 +50,8 @@ enum class TPlatformEventKind {
     Resized,     // Width, Height: new client size in logical units
     CloseRequest,
     Exposed,     // the window's pixels must be drawn again
-    Shown,
-    Hidden,
+    Shown,       // the window system shows the window again (mapped, restored)
+    Hidden,      // minimised or unmapped: the window gets no paints until Shown
     Quit,        // the session ends (all windows)
 };
 
