@@ -1,11 +1,16 @@
-// The SDL2 back end: the key-code table, and a real window under X (skipped without a display)
-// whose input arrives through SDL's event queue and whose pixels reach the X server.
+// The SDL2 back end: the key-code table; a real window under X (skipped without a display) whose
+// input arrives through SDL's event queue, whose pixels reach the X server and which is not
+// painted while another client unmaps it; no start on SDL's invisible fallback drivers unless
+// asked for; X errors kept while a window is made.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <thread>
 
+#include "X11ErrorTrap.h"
 #include "ui/Forms.h"
 #include "ui/Sdl.h"
 #include "ui/Window.h"
@@ -38,6 +43,7 @@ class TLoggingForm : public TForm {
 public:
     TControl* Box;
     std::vector<std::string> Log;
+    int Paints = 0;
 
     explicit TLoggingForm(TComponent* owner) : TForm(owner) {
         SetCaption("Tilefall - Press space to reset");
@@ -59,6 +65,7 @@ public:
             Log.push_back("keydown " + std::to_string(key) + " " + std::to_string(static_cast<uint32_t>(ch)));
         };
         OnKeyUp = [this](TObject*, uint16_t& key, char32_t&, TShiftState) { Log.push_back("keyup " + std::to_string(key)); };
+        OnPaint = [this](TObject*, TCanvas&, const TRectF&) { ++Paints; };
     }
 };
 
@@ -164,6 +171,136 @@ TEST(SdlWindow, ShowsPaintsAndTakesInput) {
     Pump(app, 50);
     EXPECT_TRUE(app.Terminated());
     EXPECT_FALSE(form->Visible());
+}
+
+// Sets an environment variable (or removes it, for nullopt) until the end of the scope.
+class TScopedVariable {
+public:
+    TScopedVariable(const char* name, const std::optional<std::string>& value) : fName(name) {
+        if (const char* old = std::getenv(name)) fOld = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~TScopedVariable() {
+        if (fOld)
+            ::setenv(fName, fOld->c_str(), 1);
+        else
+            ::unsetenv(fName);
+    }
+    TScopedVariable(const TScopedVariable&) = delete;
+    TScopedVariable& operator=(const TScopedVariable&) = delete;
+
+private:
+    const char* fName;
+    std::optional<std::string> fOld;
+};
+
+TEST(SdlStart, WithoutAWindowSystemOnlyAnInvisibleDriverAskedForStarts) {
+    struct Case {
+        std::optional<std::string> Driver;  // SDL_VIDEODRIVER
+        bool Starts;
+    };
+    TScopedVariable display("DISPLAY", std::nullopt), wayland("WAYLAND_DISPLAY", std::nullopt);
+    for (const Case& c : {Case{std::nullopt, false}, Case{"offscreen", true}, Case{"x11,OFFSCREEN", true},
+                          Case{"dummy", true}}) {
+        SCOPED_TRACE("SDL_VIDEODRIVER=" + c.Driver.value_or("(unset)"));
+        TScopedVariable driver("SDL_VIDEODRIVER", c.Driver);
+        std::string error;
+        const bool started = Sdl::Backend().Initialize(error);
+        const char* current = started ? SDL_GetCurrentVideoDriver() : nullptr;
+        const std::string name = current ? current : "";
+        if (started) Sdl::Backend().Finalize();
+        // A machine whose console SDL can draw on (KMS) has a display after all.
+        if (!c.Driver && started && name != "offscreen" && name != "dummy" && name != "evdev")
+            GTEST_SKIP() << "SDL found a display without X: " << name;
+        EXPECT_EQ(started, c.Starts) << error;
+        if (!c.Starts) {
+            EXPECT_EQ(error, "There is no display to show the window on (is DISPLAY set to a running X server?).");
+        }
+    }
+}
+
+TEST(SdlWindow, IsNotPaintedWhileUnmappedOrMinimisedAndIsPaintedWhenBack) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    Sdl::Use();
+    TApplication app;
+    app.Initialize();
+    TLoggingForm* form = CreateForm<TLoggingForm>(&app);
+    app.SetMainForm(form);
+    form->Show();
+    Pump(app, 300);
+    ASSERT_TRUE(form->Showing());
+    ASSERT_GE(form->Paints, 1);
+
+    // Another client (a window manager iconifying it) unmaps the window: SDL hears it is hidden.
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const auto window = static_cast<Window>(form->Handle()->NativeWindow().Window);
+    XUnmapWindow(other, window);
+    XSync(other, False);
+    Pump(app, 200);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_FALSE(form->Showing());
+    const int paints = form->Paints;
+    form->Invalidate();
+    Pump(app, 100);
+    EXPECT_EQ(form->Paints, paints);
+
+    XMapWindow(other, window);
+    XSync(other, False);
+    Pump(app, 300);
+    EXPECT_TRUE(form->Showing());
+    EXPECT_GT(form->Paints, paints);
+    EXPECT_EQ(ScreenPixel(other, window, 10, 10), 0xFF0000u);
+    XCloseDisplay(other);
+
+    // Minimised and restored, as SDL reports it under a window manager.
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = Sdl::WindowId(form->Handle()->PlatformWindow());
+    e.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    SDL_PushEvent(&e);
+    Pump(app, 50);
+    EXPECT_FALSE(form->Showing());
+    const int minimised = form->Paints;
+    form->Invalidate();
+    Pump(app, 50);
+    EXPECT_EQ(form->Paints, minimised);
+    e.window.event = SDL_WINDOWEVENT_RESTORED;
+    SDL_PushEvent(&e);
+    Pump(app, 50);
+    EXPECT_TRUE(form->Showing());
+    EXPECT_GT(form->Paints, minimised);
+}
+
+TEST(X11ErrorTrap, KeepsTheErrorsOfItsTimeAndNoneAfter) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    static int later = 0;
+    later = 0;
+    const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) {
+        ++later;
+        return 0;
+    });
+    {
+        Sdl::TX11ErrorTrap trap;
+        EXPECT_FALSE(trap.Caught());
+        XMapWindow(display, 1);  // no such window
+        XUnmapWindow(display, 2);
+        trap.Sync(display);
+        EXPECT_TRUE(trap.Caught());
+        EXPECT_EQ(trap.Message().rfind("BadWindow", 0), 0u) << trap.Message();
+        EXPECT_NE(trap.Message().find("request 8.0"), std::string::npos) << trap.Message();  // X_MapWindow
+    }
+    // The handler before the trap has the errors again.
+    XMapWindow(display, 1);
+    XSync(display, False);
+    EXPECT_EQ(later, 1);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
 }
 
 }  // namespace

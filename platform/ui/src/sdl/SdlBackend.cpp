@@ -8,10 +8,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <deque>
 #include <map>
 #include <string>
+
+#include "X11ErrorTrap.h"
 
 namespace Ui {
 
@@ -47,6 +50,12 @@ TShiftState CurrentShift() { return ShiftOf(static_cast<Uint16>(SDL_GetModState(
 TPlatformWindow* WindowOf(Uint32 id) {
     const auto it = gWindows.find(id);
     return it == gWindows.end() ? nullptr : it->second;
+}
+
+// Whether the window is mapped and not minimised, as SDL last learnt from the window system.
+bool IsOnScreen(TPlatformWindow* window) {
+    const Uint32 flags = SDL_GetWindowFlags(window->Window);
+    return (flags & SDL_WINDOW_SHOWN) && !(flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
 }
 
 // Decodes UTF-8 text into code points; malformed bytes are skipped.
@@ -154,9 +163,14 @@ void Translate(const SDL_Event& s, std::deque<TPlatformEvent>& out) {
                     if (e.Window) e.Window->Surface = nullptr;
                     break;
                 case SDL_WINDOWEVENT_CLOSE: e.Kind = TPlatformEventKind::CloseRequest; break;
-                case SDL_WINDOWEVENT_EXPOSED:
-                case SDL_WINDOWEVENT_RESTORED: e.Kind = TPlatformEventKind::Exposed; break;
-                case SDL_WINDOWEVENT_SHOWN: e.Kind = TPlatformEventKind::Shown; break;
+                case SDL_WINDOWEVENT_EXPOSED: e.Kind = TPlatformEventKind::Exposed; break;
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESTORED:
+                    // Restoring a maximised window that is still unmapped, or mapping one that
+                    // stays minimised, does not show it.
+                    if (e.Window && !IsOnScreen(e.Window)) return;
+                    e.Kind = TPlatformEventKind::Shown;
+                    break;
                 case SDL_WINDOWEVENT_HIDDEN:
                 case SDL_WINDOWEVENT_MINIMIZED: e.Kind = TPlatformEventKind::Hidden; break;
                 default: return;
@@ -169,6 +183,26 @@ void Translate(const SDL_Event& s, std::deque<TPlatformEvent>& out) {
     out.push_back(e);
 }
 
+// SDL's video drivers that show nothing: SDL falls back to them when no window system answers.
+bool IsInvisibleDriver(const std::string& driver) {
+    return driver == "offscreen" || driver == "dummy" || driver == "evdev";
+}
+
+// Whether SDL_VIDEODRIVER (a comma-separated list) names the driver.
+bool RequestedDriver(const std::string& driver) {
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!hint) return false;
+    std::string list = hint;
+    for (char& c : list) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    size_t start = 0;
+    for (;;) {
+        const size_t end = list.find(',', start);
+        if (list.substr(start, end - start) == driver) return true;
+        if (end == std::string::npos) return false;
+        start = end + 1;
+    }
+}
+
 bool Initialize(std::string& error) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");      // window surfaces in plain memory
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");     // closing is the form's decision
@@ -178,6 +212,15 @@ bool Initialize(std::string& error) {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error = SDL_GetError();
+        return false;
+    }
+    // Windows nobody can see would run forever unnoticed: only a program that asks for such a
+    // driver gets one.
+    const char* current = SDL_GetCurrentVideoDriver();
+    const std::string driver = current ? current : "";
+    if (IsInvisibleDriver(driver) && !RequestedDriver(driver)) {
+        SDL_Quit();
+        error = "There is no display to show the window on (is DISPLAY set to a running X server?).";
         return false;
     }
     gWakeEvent = SDL_RegisterEvents(1);
@@ -197,6 +240,18 @@ void Finalize() {
     SDL_Quit();
 }
 
+// The X connection SDL made the window on; nullptr for other window systems.
+void* X11Display(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) return info.info.x11.display;
+#else
+    (void)window;
+#endif
+    return nullptr;
+}
+
 TPlatformWindow* CreateWindow(const TWindowParams& params, std::string& error) {
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (params.Resizable) flags |= SDL_WINDOW_RESIZABLE;
@@ -206,8 +261,23 @@ TPlatformWindow* CreateWindow(const TWindowParams& params, std::string& error) {
     if (params.OpenGL && driver && std::string(driver) == "x11") flags |= SDL_WINDOW_OPENGL;
     const int x = params.Centered ? SDL_WINDOWPOS_CENTERED : params.Left;
     const int y = params.Centered ? SDL_WINDOWPOS_CENTERED : params.Top;
-    SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), x, y, std::max(params.ClientWidth, 1),
-                                     std::max(params.ClientHeight, 1), flags);
+    SDL_Window* w = nullptr;
+    {
+        // An OpenGL driver that fails inside SDL (a GLX context the server refuses) would end
+        // the program with Xlib's message; its error fails the window instead.
+        TX11ErrorTrap trap;
+        w = SDL_CreateWindow(params.Caption.c_str(), x, y, std::max(params.ClientWidth, 1),
+                             std::max(params.ClientHeight, 1), flags);
+        if (w) trap.Sync(X11Display(w));
+        if (trap.Caught()) {
+            error = (flags & SDL_WINDOW_OPENGL)
+                        ? "the X server refused the window's OpenGL setup (is the OpenGL driver working?): "
+                        : "the X server refused a request for the window: ";
+            error += trap.Message();
+            if (w) SDL_DestroyWindow(w);
+            return nullptr;
+        }
+    }
     if (!w) {
         error = SDL_GetError();
         return nullptr;
