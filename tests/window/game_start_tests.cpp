@@ -92,14 +92,30 @@ std::string UnusedDisplay() {
 }
 
 TEST(GameStart, WithoutADisplayItSaysSoAndExitsWithOne) {
-    for (const std::optional<std::string>& display : {std::optional<std::string>(), std::optional(UnusedDisplay())}) {
-        SCOPED_TRACE(display ? "DISPLAY=" + *display : "DISPLAY unset");
-        TGameOptions options;
-        options.Environment = {{"DISPLAY", display}, {"WAYLAND_DISPLAY", std::nullopt}};
-        const TOutcome outcome = RunToEnd(options);
-        ExpectFailure(outcome, {"display", "DISPLAY"});
-        EXPECT_FALSE(outcome.WindowShown);
-    }
+    // The raster canvas could draw on SDL's invisible fallback window for ever; it must not.
+    const std::optional<std::string> displays[] = {std::nullopt, UnusedDisplay()};
+    for (const char* canvas : {"opengl", "raster"})
+        for (const std::optional<std::string>& display : displays) {
+            SCOPED_TRACE(std::string(canvas) + (display ? ", DISPLAY=" + *display : ", DISPLAY unset"));
+            TGameOptions options;
+            options.Canvas = canvas;
+            options.Environment = {
+                {"DISPLAY", display}, {"WAYLAND_DISPLAY", std::nullopt}, {"SDL_VIDEODRIVER", std::nullopt}};
+            const TOutcome outcome = RunToEnd(options);
+            ExpectFailure(outcome, {"display", "DISPLAY"});
+            EXPECT_FALSE(outcome.WindowShown);
+        }
+}
+
+TEST(GameStart, AnOpenGlDriverThatFailsWhileTheWindowIsMadeIsReportedByTheGame) {
+    // Mesa cannot load the driver, so GLX fails inside the windowing library's window creation,
+    // where Xlib would end the program with an "X Error of failed request" of its own.
+    TGameOptions options;
+    options.Environment = {{"GALLIUM_DRIVER", "nonexistent"}};
+    const TOutcome outcome = RunToEnd(options);
+    ExpectFailure(outcome, {"OpenGL"});
+    EXPECT_EQ(outcome.Stderr.find("X Error"), std::string::npos) << outcome.Stderr;
+    EXPECT_FALSE(outcome.WindowShown);
 }
 
 TEST(GameStart, WithoutOpenGlItSaysSoAndExitsWithOne) {
