@@ -110,6 +110,9 @@ void callChild(Context& ctx, const Inst& in) {
         for (int i = 0; i < 4; ++i) outs[i] = outBuf[i];
         std::memset(outBuf, 0, sizeof(outBuf));
         child->eval(child->context, ctx.n, ins, outs);
+        // Spare lanes of a short batch take the last real lane's colour, as their inputs are
+        // the last real pixel's (see loadLanes).
+        for (int i = 0; i < 4; ++i) std::fill(outBuf[i] + ctx.n, outBuf[i] + W, outBuf[i][ctx.n - 1]);
     } else if (in.op == Op::child_shader) {
         std::memset(outBuf, 0, sizeof(outBuf));
     } else if (in.op == Op::child_color_filter) {
@@ -267,9 +270,15 @@ void execute(Context& ctx) {
     }
 }
 
+// Loads a batch's n pixels. The spare lanes of a short batch repeat the last real pixel: every
+// instruction is lane-wise, so they then take the same side of every branch as that pixel, and
+// a branch or an early return that no real pixel needs is skipped instead of run for them.
 void loadLanes(Slot* dst, const float* src, int base, int n) {
     alignas(64) float lanes[W] = {};
-    if (src) std::memcpy(lanes, src + base, sizeof(float) * n);
+    if (src) {
+        std::memcpy(lanes, src + base, sizeof(float) * n);
+        std::fill(lanes + n, lanes + W, lanes[n - 1]);
+    }
     std::memcpy(dst, lanes, sizeof(lanes));
 }
 
