@@ -9,6 +9,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -115,15 +116,40 @@ TEST(SkslExecutor, EveryBatchLength) {
     }
 }
 
+// A positive whole number from the environment, or the fallback when unset or malformed.
+int envCount(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    if (!text || !*text) return fallback;
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (*end || v < 1 || v > 100000000) {
+        ADD_FAILURE() << name << " must be a whole number from 1 up, not \"" << text << "\"";
+        return fallback;
+    }
+    return static_cast<int>(v);
+}
+
 // The fast executor computes exactly what the reference computes with the same math, on
 // random programs and random pixels; run on 37 pixels so the last batch is partial.
+// SKSL_RANDOM_PROGRAMS sets how many programs (300 by default) and SKSL_FIRST_PROGRAM the
+// first seed (1), for longer local runs in pieces.
 TEST(SkslExecutor, RandomProgramsMatchTheReference) {
-    constexpr int kPrograms = 300;
+    const int kPrograms = envCount("SKSL_RANDOM_PROGRAMS", 300);
+    const int first = envCount("SKSL_FIRST_PROGRAM", 1);
     constexpr int kPixels = 37;
     int compiled = 0;
     std::mt19937 rng(1234);
     std::uniform_real_distribution<float> coord(-20, 20);
-    for (int seed = 1; seed <= kPrograms; ++seed) {
+    for (int seed = 1; seed < first + kPrograms; ++seed) {
+        // The pixels come from one stream drawn for every seed, so a program gets the same
+        // pixels whatever the first seed of the run.
+        std::vector<float> x(kPixels), y(kPixels);
+        for (int i = 0; i < kPixels; ++i) {
+            x[i] = coord(rng);
+            y[i] = coord(rng);
+        }
+        float u[4] = {coord(rng), coord(rng), coord(rng), coord(rng)};
+        if (seed < first) continue;
         ProgramGenerator gen(static_cast<uint32_t>(seed));
         std::string src = gen.shader();
         std::string errors;
@@ -133,12 +159,6 @@ TEST(SkslExecutor, RandomProgramsMatchTheReference) {
             continue;
         }
         ++compiled;
-        std::vector<float> x(kPixels), y(kPixels);
-        for (int i = 0; i < kPixels; ++i) {
-            x[i] = coord(rng);
-            y[i] = coord(rng);
-        }
-        float u[4] = {coord(rng), coord(rng), coord(rng), coord(rng)};
         // The child: colour from the coordinates, as a pure function.
         ChildEval child{[](void*, int n, const float* const* in, float* const* out) {
                             for (int i = 0; i < n; ++i) {

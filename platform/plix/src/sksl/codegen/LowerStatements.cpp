@@ -37,9 +37,14 @@ namespace plix::sksl::lowering {
 void Lowerer::statement(const Statement& s) {
     int32_t mark = fTop;
     switch (s.kind()) {
-        case IRKind::Block:
+        case IRKind::Block: {
+            // A jump inside ("{ return x; } y = 1;") narrows the masks; what follows the
+            // block must run with the narrowed ones.
+            const int writes = fMaskWrites;
             block(s.as<Block>());
+            if (fMaskWrites != writes) refreshExec();
             break;
+        }
         case IRKind::VarDeclaration:
             varDeclaration(s.as<VarDeclaration>());
             return;  // the variable stays allocated until its block ends
@@ -131,11 +136,15 @@ void Lowerer::varDeclaration(const VarDeclaration& d) {
 
 void Lowerer::ifStatement(const IfStatement& s) {
     if (s.test().is<Literal>()) {
+        // "if (true) return x;": the branch runs in place, and a jump in it narrows the
+        // masks for what follows, as it does after a real branch.
+        const int writes = fMaskWrites;
         if (s.test().as<Literal>().value() != 0) {
             statement(s.then());
         } else if (s.otherwise()) {
             statement(*s.otherwise());
         }
+        if (fMaskWrites != writes) refreshExec();
         return;
     }
     // The branches may change what the test read; keep the test's own copy.
