@@ -3,6 +3,7 @@
 // Work after every lane has returned is skipped.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,68 @@ TEST(SkslHoisting, NewChildrenRunThePrologueAgain) {
     RunReference(e->program(), ref, ReferenceMath::FastMath);
     EXPECT_EQ(g, expected);
     EXPECT_NE(g, withFirst);
+}
+
+// Uniform work inside branches, loops and called functions, with temporaries that the branches
+// share: the part that depends on uniforms only moves up front (sqrt appears only there), and
+// values that differ between the branches or iterations stay put.
+TEST(SkslHoisting, UniformWorkInsideBranchesAndCalledFunctionsMovesUpFront) {
+    std::string errors;
+    sp<Effect> e = Effect::Make(R"(
+        uniform float2 res;
+        uniform float t;
+        float panel(float2 p, float2 r) {
+            float w = sqrt(r.x * 0.25 + r.y);       // uniform
+            if (p.x < w) return floor(r.y / 3) + p.y;  // uniform plus per pixel
+            return p.x - w * 0.5;
+        }
+        half4 main(float2 p) {
+            float v = 0;
+            if (p.y < 7) {
+                v = panel(p, res);
+            } else {
+                float k = floor(res.x / 9);          // same temporaries, other values
+                v = k * 0.01 + (p.x < k ? 0.5 : 0.25);
+            }
+            float acc = 0;
+            for (int i = 0; i < 3; ++i) {
+                acc += floor(t * float(i + 1)) * 0.1;  // changes with i: stays in the loop
+                if (acc > p.x) break;
+            }
+            return half4(v / 100, acc, p.x < 20 ? t : res.y / 400, 1);
+        })",
+                                 ProgramKind::Shader, &errors);
+    ASSERT_TRUE(e) << errors;
+    const SlotProgram& code = e->code();
+    auto has = [](const std::vector<Inst>& list, Op op) {
+        return std::any_of(list.begin(), list.end(), [&](const Inst& in) { return in.op == op; });
+    };
+    EXPECT_TRUE(has(code.prologue, Op::sqrt_f));
+    EXPECT_FALSE(has(code.code, Op::sqrt_f));
+
+    const int n = 2 * kLanes + 30;
+    std::vector<float> x(static_cast<size_t>(n)), y(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) x[size_t(i)] = float(i % 41) + 0.5f, y[size_t(i)] = float(i % 13) + 0.5f;
+    const float uniforms[3] = {640, 347, 2.75f};
+    ExecArgs args;
+    args.count = n;
+    args.x = x.data();
+    args.y = y.data();
+    args.uniforms = uniforms;
+    Result reference(n), fast(n);
+    reference.attach(args);
+    RunReference(e->program(), args, ReferenceMath::FastMath);
+    auto runner = e->makeRunner(uniforms);
+    for (int start = 0; start < n; start += 14) {
+        ExecArgs part = args;
+        part.count = std::min(14, n - start);
+        part.x = x.data() + start;
+        part.y = y.data() + start;
+        fast.attach(part, start);
+        runner->run(part);
+    }
+    for (int k = 0; k < 4; ++k)
+        for (int i = 0; i < n; ++i) ASSERT_EQ(fast.c[k][size_t(i)], reference.c[k][size_t(i)]) << k << " " << i;
 }
 
 // Counts the points a child is asked for.

@@ -59,6 +59,112 @@ int reads(const Inst& in, int32_t first[3], int count[3], bool* unknown) {
 
 bool isJump(Op op) { return op == Op::jump || op == Op::branch_if_none || op == Op::counter_loop; }
 
+// Where control goes after instruction pc: up to two successors (size is the end).
+int successors(const std::vector<Inst>& code, size_t pc, size_t next[2]) {
+    const Inst& in = code[pc];
+    switch (in.op) {
+        case Op::jump: next[0] = size_t(in.dst); return 1;
+        case Op::branch_if_none: next[0] = pc + 1; next[1] = size_t(in.dst); return 2;
+        case Op::counter_loop: next[0] = pc + 1; next[1] = size_t(in.a); return 2;
+        default: next[0] = pc + 1; return 1;
+    }
+}
+
+// For a value that instruction def writes to the slots [dst, dst + count) while those slots
+// are also written elsewhere, across jumps: finds every operand that may read it. Each must
+// read nothing but this value (no path from another write of any of its slots reaches it), so
+// it can read a copy of the value in fresh slots instead. Returns false when some reader could
+// see another value too, or reads the slots without naming them (a masked copy keeps its old
+// value in some lanes). The work is charged to *budget; false when it runs out.
+struct Use {
+    size_t pc;
+    int operand;    // 0 a, 1 b, 2 c
+    int confirmed;  // slots of the operand found to read the value alone
+    int width;
+};
+bool soleReaders(const std::vector<Inst>& code, size_t def, int32_t dst, int count,
+                 std::vector<Use>& uses, long* budget) {
+    const size_t size = code.size();
+    // Per slot: which write reaches the start of each instruction; kNone before any path
+    // gets there, kMany when several (or a partial write, or the previous batch's) may.
+    constexpr int kNone = -2, kMany = -1;
+    std::vector<int> reach(size + 1);
+    std::vector<char> fromDef(size + 1);
+    std::vector<size_t> work;
+    uses.clear();
+    for (int k = 0; k < count; ++k) {
+        const int32_t s = dst + k;
+        auto writes = [&](const Inst& in, bool* whole) {
+            int32_t f;
+            int c;
+            written(in, &f, &c);
+            *whole = in.op != Op::copy_masked;
+            return f <= s && s < f + c;
+        };
+        std::fill(reach.begin(), reach.end(), kNone);
+        reach[0] = kMany;  // the previous batch's value
+        work.assign(1, 0);
+        while (!work.empty()) {
+            if (--*budget < 0) return false;
+            const size_t pc = work.back();
+            work.pop_back();
+            if (pc >= size) continue;
+            bool whole = false;
+            const int out = writes(code[pc], &whole) ? (whole ? int(pc) : kMany) : reach[pc];
+            size_t next[2];
+            for (int i = 0, m = successors(code, pc, next); i < m; ++i) {
+                int& r = reach[std::min(next[i], size)];
+                const int merged = r == kNone ? out : r == out ? r : kMany;
+                if (merged != r) {
+                    r = merged;
+                    work.push_back(next[i]);
+                }
+            }
+        }
+        // The instructions the value reaches before slot s is written again.
+        std::fill(fromDef.begin(), fromDef.end(), 0);
+        work.clear();
+        {
+            size_t next[2];
+            for (int i = 0, m = successors(code, def, next); i < m; ++i) work.push_back(next[i]);
+        }
+        while (!work.empty()) {
+            if (--*budget < 0) return false;
+            const size_t pc = work.back();
+            work.pop_back();
+            if (pc >= size || fromDef[pc]) continue;
+            fromDef[pc] = 1;
+            bool whole = false;
+            if (writes(code[pc], &whole) && whole) continue;
+            size_t next[2];
+            for (int i = 0, m = successors(code, pc, next); i < m; ++i) work.push_back(next[i]);
+        }
+        for (size_t pc = 0; pc < size; ++pc) {
+            if (!fromDef[pc]) continue;
+            const Inst& in = code[pc];
+            bool whole = false;
+            if (in.op == Op::copy_masked && writes(in, &whole)) return false;
+            int32_t rf[3];
+            int rw[3];
+            bool unknown;
+            const int m = reads(in, rf, rw, &unknown);
+            for (int i = 0; i < m; ++i) {
+                if (rw[i] == 0 || s < rf[i] || rf[i] + rw[i] <= s) continue;
+                if (reach[pc] != int(def) || rf[i] < dst || dst + count < rf[i] + rw[i]) return false;
+                Use* use = nullptr;
+                for (Use& u : uses) use = u.pc == pc && u.operand == i ? &u : use;
+                if (!use) uses.push_back({pc, i, 0, rw[i]}), use = &uses.back();
+                ++use->confirmed;
+            }
+        }
+    }
+    // A reader of several slots must get every one of them from this value.
+    for (const Use& u : uses) {
+        if (u.confirmed != u.width) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void HoistInvariants(SlotProgram& p) {
@@ -113,6 +219,17 @@ void HoistInvariants(SlotProgram& p) {
     for (int s = stackEnd; s < slots; ++s) invariant[size_t(s)] = 1;
     auto isInvariant = [&](int32_t s) { return s >= 0 && s < int32_t(invariant.size()) && invariant[size_t(s)]; };
 
+    // Indexed reads and writes reach slots chosen at run time, from their base up: values
+    // there stay put.
+    int32_t indirectBase = stackEnd;
+    for (const Inst& in : p.code) {
+        if (in.op == Op::load_indirect) indirectBase = std::min(indirectBase, in.a);
+        if (in.op == Op::store_indirect) indirectBase = std::min(indirectBase, in.dst);
+    }
+    // Bounds the work of following values across jumps (about the code size per candidate).
+    long budget = 20'000'000;
+    std::vector<Use> uses;
+
     std::vector<char> hoisted(size, 0);
     for (size_t pc = 0; pc < size; ++pc) {
         Inst& in = p.code[pc];
@@ -139,8 +256,9 @@ void HoistInvariants(SlotProgram& p) {
             // last of those writes to run straight through (nothing jumps into or out of it),
             // the writes to replace the old value outright (a masked copy keeps it in some
             // lanes), and every reader to take slots that are all still the moved value.
-            bool ok = int32_t(invariant.size()) + count <= int32_t(1) << 20;
-            for (int k = 0; ok && k < count; ++k) ok = !pinned[size_t(dst + k)];
+            bool room = int32_t(invariant.size()) + count <= int32_t(1) << 20 && dst + count <= indirectBase;
+            for (int k = 0; room && k < count; ++k) room = !pinned[size_t(dst + k)];
+            bool ok = room;
             std::vector<size_t> ends(size_t(count), size);
             int open = count;
             for (size_t r = pc + 1; ok && open > 0; ++r) {
@@ -178,10 +296,24 @@ void HoistInvariants(SlotProgram& p) {
                     ok = allLive || noneLive;
                 }
             }
-            if (!ok) continue;
+            // Otherwise, across jumps: when every instruction that may read the value reads
+            // it alone (see soleReaders). Child reads stay where they are, so a child is not
+            // asked for a point that no pixel needs.
+            const bool acrossJumps = !ok && room && !isChild(in.op) &&
+                                     soleReaders(p.code, pc, dst, count, uses, &budget);
+            if (!ok && !acrossJumps) continue;
             const int32_t fresh = int32_t(invariant.size());
             invariant.resize(invariant.size() + size_t(count), 1);
-            for (size_t r = pc + 1; r <= last; ++r) {
+            for (const Use& u : acrossJumps ? uses : std::vector<Use>{}) {
+                Inst& reader = p.code[u.pc];
+                int32_t rf[3];
+                int rw[3];
+                bool ru;
+                reads(reader, rf, rw, &ru);
+                int32_t* operands[3] = {&reader.a, &reader.b, &reader.c};
+                *operands[u.operand] = fresh + (rf[u.operand] - dst);
+            }
+            for (size_t r = pc + 1; !acrossJumps && r <= last; ++r) {
                 Inst& reader = p.code[r];
                 int32_t rf[3];
                 int rw[3];
