@@ -4,7 +4,8 @@
 // "// reference-differs:", where the reference is known to draw something else); every program
 // under fail/ must be rejected. Run by hand
 // when the corpus changes:   node sksl_corpus.mjs [name-filter]
-// With --golden it also renders corpus/golden/*.sksl to corpus/golden/*.png (8-bit RGBA).
+// With --golden it also renders corpus/golden/*.sksl to corpus/golden/*.png (8-bit RGBA): shaders
+// and colour filters over the gradient above, blenders as renderBlender draws them.
 import CanvasKitInit from 'canvaskit-wasm/bin/full/canvaskit.js';
 import fs from 'fs';
 import path from 'path';
@@ -189,18 +190,21 @@ if (golden) {
     h.source = src;
     const { eff, err } = compile(src, h);
     if (!eff) { report(false, `golden/${file}`, err.split('\n')[0]); continue; }
-    const shader = makeShader(eff, h);
-    const surface = CK.MakeSurface(h.width, h.height);
-    const paint = new CK.Paint();
-    paint.setShader(shader);
-    paint.setBlendMode(CK.BlendMode.Src);
-    surface.getCanvas().drawPaint(paint);
-    const png = surface.makeImageSnapshot().encodeToBytes();
-    fs.writeFileSync(path.join(dir, file.replace(/\.sksl$/, '.png')), png);
+    let px;
+    if (h.kind === 'blender') {
+      px = renderBlender(eff, h);
+    } else {
+      const shader = makeShader(eff, h);
+      if (!shader) { report(false, `golden/${file}`, 'its children cannot be made here'); eff.delete(); continue; }
+      px = render(shader, h.width, h.height);
+      shader.delete();
+    }
+    const img = CK.MakeImage({ width: h.width, height: h.height, colorType: CK.ColorType.RGBA_8888,
+                               alphaType: CK.AlphaType.Unpremul, colorSpace: CK.ColorSpace.SRGB },
+                             px, 4 * h.width);
+    fs.writeFileSync(path.join(dir, file.replace(/\.sksl$/, '.png')), img.encodeToBytes());
     report(true, `golden/${file}`, 'rendered');
-    paint.delete();
-    surface.delete();
-    shader.delete();
+    img.delete();
     eff.delete();
   }
 }
