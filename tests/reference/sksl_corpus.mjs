@@ -76,12 +76,36 @@ function makeShader(eff, h) {
     const spec = h.children[m[2]];
     if (!spec) children.push(CK.Shader.MakeColor(CK.Color4f(0, 0, 0, 0), CK.ColorSpace.SRGB));
     else if (spec[0] === 'coords') children.push(coordsEffect.makeShader([]));
+    else if (spec[0] === 'image' && h.dir) {
+      const image = CK.MakeImageFromEncoded(fs.readFileSync(path.join(h.dir, spec[1])));
+      children.push(image.makeShaderOptions(CK.TileMode.Repeat, CK.TileMode.Repeat, CK.FilterMode.Nearest,
+                                            CK.MipmapMode.None));
+      image.delete();
+    }
     else if (spec[0] === 'solid') {
       children.push(CK.Shader.MakeColor(CK.Color4f(...spec.slice(1).map(Number)), CK.ColorSpace.SRGB));
     } else return null;
   }
   void childNames;
   return children.length ? eff.makeShaderWithChildren(floats, children) : eff.makeShader(floats);
+}
+
+// The reference cannot hand colour filter or blender children to an effect: a child "invert"
+// (colour filter) or "multiply" (blender) becomes a function NAME_eval doing what the C++ harness's
+// child does with the values passed to eval, and NAME.eval calls it.
+function inlineChildren(src, h) {
+  const bodies = {
+    invert: (n) => `half4 ${n}_eval(half4 c) { return half4(c.a - c.rgb, c.a); }`,
+    multiply: (n) => `half4 ${n}_eval(half4 s, half4 d) { return s * d; }`,
+  };
+  return src.replace(/uniform\s+(colorFilter|blender)\s+(\w+)\s*;/g, (all, kind, name) => {
+    const spec = h.children[name];
+    if (!spec || !bodies[spec[0]]) return all;
+    return bodies[spec[0]](name);
+  }).replace(/(\w+)\.eval\(/g, (all, name) => {
+    const spec = h.children[name];
+    return spec && bodies[spec[0]] ? `${name}_eval(` : all;
+  });
 }
 
 function render(shader, w, h) {
@@ -185,9 +209,10 @@ if (golden) {
   const dir = path.join(corpus, 'golden');
   for (const file of fs.readdirSync(dir).filter((f) => f.endsWith('.sksl')).sort()) {
     if (filter && !file.includes(filter)) continue;
-    const src = fs.readFileSync(path.join(dir, file), 'utf8');
-    const h = header(src);
+    const h = header(fs.readFileSync(path.join(dir, file), 'utf8'));
+    const src = inlineChildren(fs.readFileSync(path.join(dir, file), 'utf8'), h);
     h.source = src;
+    h.dir = dir;
     const { eff, err } = compile(src, h);
     if (!eff) { report(false, `golden/${file}`, err.split('\n')[0]); continue; }
     let px;

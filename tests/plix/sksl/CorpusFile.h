@@ -2,7 +2,8 @@
 //   // kind: shader | colorfilter | blender      (default shader)
 //   // error: <text that the first error must contain>   (programs that must fail)
 //   // uniform <name>: <numbers...>                (values; default zero)
-//   // child <name>: <solid r g b a | coords | invert | multiply>
+//   // child <name>: <solid r g b a | coords | image FILE | invert | multiply>
+//        (image: a PNG beside the file, nearest pixel, repeated)
 //   // size: <width> <height>                      (pixels to run; default 8 8)
 #pragma once
 

@@ -1,7 +1,11 @@
 #include "EffectRunner.h"
 
+#include <png.h>
+
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace plix::sksl::test {
@@ -12,7 +16,38 @@ namespace {
 struct ChildSpec {
     std::string what;
     float rgba[4] = {0, 0, 0, 0};
+    // "image": 8-bit premultiplied RGBA, sampled at the nearest pixel and repeated.
+    int width = 0, height = 0;
+    std::vector<uint8_t> pixels;
 };
+
+void loadImage(ChildSpec& spec, const std::string& file) {
+    png_image image;
+    std::memset(&image, 0, sizeof(image));
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file.c_str())) {
+        throw std::runtime_error("cannot read child image " + file);
+    }
+    image.format = PNG_FORMAT_RGBA;
+    spec.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, spec.pixels.data(), 0, nullptr)) {
+        throw std::runtime_error("cannot decode child image " + file);
+    }
+    spec.width = static_cast<int>(image.width);
+    spec.height = static_cast<int>(image.height);
+    for (size_t i = 0; i < spec.pixels.size(); i += 4) {
+        for (int k = 0; k < 3; ++k) {
+            spec.pixels[i + k] = static_cast<uint8_t>((spec.pixels[i + k] * spec.pixels[i + 3] + 127) / 255);
+        }
+    }
+}
+
+// Floor of v wrapped into [0, n).
+int wrap(float v, int n) {
+    if (!std::isfinite(v)) return 0;
+    double m = std::fmod(std::floor(static_cast<double>(v)), n);
+    return static_cast<int>(m < 0 ? m + n : m);
+}
 
 void evalChild(void* context, int n, const float* const* in, float* const* out) {
     const ChildSpec& spec = *static_cast<const ChildSpec*>(context);
@@ -26,6 +61,11 @@ void evalChild(void* context, int n, const float* const* in, float* const* out) 
             c[1] = in[1][i] / 8;
             c[2] = 0;
             c[3] = 1;
+        } else if (spec.what == "image") {
+            const uint8_t* px =
+                &spec.pixels[(static_cast<size_t>(wrap(in[1][i], spec.height)) * spec.width +
+                              wrap(in[0][i], spec.width)) * 4];
+            for (int k = 0; k < 4; ++k) c[k] = px[k] / 255.0f;
         } else if (spec.what == "invert") {
             // Colour filter on premultiplied input: (a - r, a - g, a - b, a).
             for (int k = 0; k < 3; ++k) c[k] = in[3][i] - in[k][i];
@@ -100,6 +140,12 @@ Pixels RunEffect(const Effect& effect, const CorpusFile& file, Executor executor
         auto it = file.children.find(effect.reflection().children[i].name);
         if (it == file.children.end() || it->second.empty()) continue;  // unset child
         specs[i].what = it->second[0];
+        if (specs[i].what == "image" && it->second.size() > 1) {
+            auto dir = std::filesystem::path(file.path).parent_path();
+            loadImage(specs[i], (dir / it->second[1]).string());
+            children[i] = {evalChild, &specs[i]};
+            continue;
+        }
         for (size_t k = 1; k < it->second.size() && k <= 4; ++k) {
             specs[i].rgba[k - 1] = std::stof(it->second[k]);
         }
