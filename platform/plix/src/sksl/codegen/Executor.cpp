@@ -1,5 +1,6 @@
 #include "sksl/codegen/Executor.h"
 
+#include "sksl/codegen/DecodedProgram.h"
 #include "sksl/codegen/SlotProgram.h"
 
 #include <algorithm>
@@ -10,21 +11,21 @@
 namespace plix::sksl {
 
 namespace sse2 {
-void Execute(const SlotProgram&, void*, int*, const ExecArgs&);
-void Prologue(const SlotProgram&, void*, int*, const ExecArgs&);
+void Execute(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
+void Prologue(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
 }  // namespace sse2
 namespace avx2 {
-void Execute(const SlotProgram&, void*, int*, const ExecArgs&);
-void Prologue(const SlotProgram&, void*, int*, const ExecArgs&);
+void Execute(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
+void Prologue(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
 }  // namespace avx2
 namespace avx512 {
-void Execute(const SlotProgram&, void*, int*, const ExecArgs&);
-void Prologue(const SlotProgram&, void*, int*, const ExecArgs&);
+void Execute(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
+void Prologue(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
 }  // namespace avx512
 
 namespace {
 
-using RunFn = void (*)(const SlotProgram&, void*, int*, const ExecArgs&);
+using RunFn = void (*)(const SlotProgram&, const DecodedProgram&, void*, int*, const ExecArgs&);
 
 struct Isa {
     const char* name;
@@ -69,7 +70,8 @@ const Isa* current() {
 
 }  // namespace
 
-BatchRunner::BatchRunner(const SlotProgram& program, const void* uniforms) : fProgram(program) {
+BatchRunner::BatchRunner(const SlotProgram& program, const void* uniforms)
+        : fProgram(program), fSteps(std::make_unique<DecodedProgram>(Decode(program))) {
     const size_t slots = static_cast<size_t>(std::max(program.slotCount, 1));
     const size_t bytes = slots * kLanes * sizeof(uint32_t);
     fRegisters = ::operator new(bytes, std::align_val_t(64));
@@ -100,11 +102,11 @@ void BatchRunner::run(const ExecArgs& args) {
     const Isa* isa = current();
     // The prologue's child reads depend on the children, which come with the call.
     if (!fProgram.prologue.empty() && (!fPrologueDone || args.children != fPrologueChildren)) {
-        isa->prologue(fProgram, fRegisters, fCounters, args);
+        isa->prologue(fProgram, *fSteps, fRegisters, fCounters, args);
         fPrologueDone = true;
         fPrologueChildren = args.children;
     }
-    isa->run(fProgram, fRegisters, fCounters, args);
+    isa->run(fProgram, *fSteps, fRegisters, fCounters, args);
 }
 
 void RunSlotProgram(const SlotProgram& program, const ExecArgs& args) {

@@ -8,10 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace plix::sksl {
 
 struct SlotProgram;
+struct DecodedProgram;
 class Program;
 
 // A child effect as seen by a running program: evaluates n pixels at once.
@@ -59,6 +61,7 @@ public:
 
 private:
     const SlotProgram& fProgram;
+    std::unique_ptr<DecodedProgram> fSteps;  // the program as the executor reads it
     bool fPrologueDone = false;
     const ChildEval* fPrologueChildren = nullptr;
     void* fRegisters;        // slotCount x kLanes 32-bit values, 64-byte aligned

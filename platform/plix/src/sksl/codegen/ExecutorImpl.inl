@@ -5,6 +5,7 @@
 // VL lanes. Every instruction loops over its n slots and, inside, over the NV vectors, so the
 // cost of decoding an instruction is shared by kLanes pixels.
 
+#include "sksl/codegen/DecodedProgram.h"
 #include "sksl/codegen/Executor.h"
 #include "sksl/codegen/SlotProgram.h"
 
@@ -83,7 +84,7 @@ inline bool anySet(const Slot& m) {
 }
 
 struct Context {
-    const std::vector<Inst>& code;
+    const std::vector<Step>& code;
     const ExecArgs& args;
     Slot* regs;
     int* counters;
@@ -128,45 +129,48 @@ void callChild(Context& ctx, const Inst& in) {
 
 void execute(Context& ctx) {
     Slot* const regs = ctx.regs;
-    const Inst* const code = ctx.code.data();
+    char* const bytes = reinterpret_cast<char*>(regs);
+    const Step* const code = ctx.code.data();
     const size_t size = ctx.code.size();
     size_t pc = 0;
     while (pc < size) {
-        const Inst& in = code[pc++];
+        const Step& step = code[pc++];
+        const Inst& in = step.in;
         const int n = in.n;
-        const int sa = (in.flags & Inst::kScalarA) ? 0 : 1;
-        const int sb = (in.flags & Inst::kScalarB) ? 0 : 1;
-        const int sc = (in.flags & Inst::kScalarC) ? 0 : 1;
+        const ptrdiff_t sa = step.sa, sb = step.sb, sc = step.sc;  // bytes
         // Operands that are not slots (targets, immediates, -1) give unused pointers.
-        Slot* d = regs + (in.dst > 0 ? in.dst : 0);
-        const Slot* a = regs + (in.a > 0 ? in.a : 0);
-        const Slot* b = regs + (in.b > 0 ? in.b : 0);
-        const Slot* c = regs + (in.c > 0 ? in.c : 0);
+        Slot* d = reinterpret_cast<Slot*>(bytes + step.d);
+        const char* a = bytes + step.a;
+        const char* b = bytes + step.b;
+        const char* c = bytes + step.c;
+#define A(k) (*reinterpret_cast<const Slot*>(a + (k) * sa))
+#define B(k) (*reinterpret_cast<const Slot*>(b + (k) * sb))
+#define C(k) (*reinterpret_cast<const Slot*>(c + (k) * sc))
 #define LOOP(...) for (int k = 0; k < n; ++k) for (int j = 0; j < NV; ++j) { __VA_ARGS__; } break
-#define UNARY_F(...) LOOP(F x = (F)a[k * sa].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
-#define BINARY_F(...) LOOP(F x = (F)a[k * sa].v[j]; F y = (F)b[k * sb].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
-#define TERNARY_F(...) LOOP(F x = (F)a[k * sa].v[j]; F y = (F)b[k * sb].v[j]; F z = (F)c[k * sc].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
-#define UNARY_I(...) LOOP(I x = a[k * sa].v[j]; d[k].v[j] = (__VA_ARGS__))
-#define BINARY_I(...) LOOP(I x = a[k * sa].v[j]; I y = b[k * sb].v[j]; d[k].v[j] = (__VA_ARGS__))
-#define BINARY_U(...) LOOP(U x = (U)a[k * sa].v[j]; U y = (U)b[k * sb].v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define UNARY_F(...) LOOP(F x = (F)A(k).v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define BINARY_F(...) LOOP(F x = (F)A(k).v[j]; F y = (F)B(k).v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define TERNARY_F(...) LOOP(F x = (F)A(k).v[j]; F y = (F)B(k).v[j]; F z = (F)C(k).v[j]; d[k].v[j] = (I)(__VA_ARGS__))
+#define UNARY_I(...) LOOP(I x = A(k).v[j]; d[k].v[j] = (__VA_ARGS__))
+#define BINARY_I(...) LOOP(I x = A(k).v[j]; I y = B(k).v[j]; d[k].v[j] = (__VA_ARGS__))
+#define BINARY_U(...) LOOP(U x = (U)A(k).v[j]; U y = (U)B(k).v[j]; d[k].v[j] = (I)(__VA_ARGS__))
         switch (in.op) {
             case Op::copy:
-                for (int k = 0; k < n; ++k) d[k] = a[k * sa];
+                for (int k = 0; k < n; ++k) d[k] = A(k);
                 break;
-            case Op::copy_masked: LOOP(I m = c[k * sc].v[j]; d[k].v[j] = (a[k * sa].v[j] & m) | (d[k].v[j] & ~m));
-            case Op::select: LOOP(I m = c[k * sc].v[j]; d[k].v[j] = (a[k * sa].v[j] & m) | (b[k * sb].v[j] & ~m));
+            case Op::copy_masked: LOOP(I m = C(k).v[j]; d[k].v[j] = (A(k).v[j] & m) | (d[k].v[j] & ~m));
+            case Op::select: LOOP(I m = C(k).v[j]; d[k].v[j] = (A(k).v[j] & m) | (B(k).v[j] & ~m));
             case Op::load_indirect: {
-                const int off = b->v[0][0];
+                const int off = B(0).v[0][0];
                 for (int k = 0; k < n; ++k) d[k] = regs[in.a + off + k];
                 break;
             }
             case Op::store_indirect: {
-                const int off = b->v[0][0];
+                const int off = B(0).v[0][0];
                 for (int k = 0; k < n; ++k) {
                     Slot* t = regs + in.dst + off + k;
                     for (int j = 0; j < NV; ++j) {
-                        I v = a[k].v[j];
-                        if (in.c >= 0) v = (v & c->v[j]) | (t->v[j] & ~c->v[j]);
+                        I v = reinterpret_cast<const Slot*>(a)[k].v[j];
+                        if (in.c >= 0) v = (v & C(0).v[j]) | (t->v[j] & ~C(0).v[j]);
                         t->v[j] = v;
                     }
                 }
@@ -188,8 +192,8 @@ void execute(Context& ctx) {
             case Op::mad_f: TERNARY_F(x * y + z);
             case Op::dot_f:
                 for (int j = 0; j < NV; ++j) {
-                    F s = (F)a[0].v[j] * (F)b[0].v[j];
-                    for (int k = 1; k < n; ++k) s = s + (F)a[k].v[j] * (F)b[k].v[j];
+                    F s = (F)reinterpret_cast<const Slot*>(a)[0].v[j] * (F)reinterpret_cast<const Slot*>(b)[0].v[j];
+                    for (int k = 1; k < n; ++k) s = s + (F)reinterpret_cast<const Slot*>(a)[k].v[j] * (F)reinterpret_cast<const Slot*>(b)[k].v[j];
                     d[0].v[j] = (I)s;
                 }
                 break;
@@ -197,7 +201,7 @@ void execute(Context& ctx) {
             case Op::sub_i: BINARY_U(x - y);
             case Op::mul_i: BINARY_U(x * y);
             case Op::div_i: BINARY_I(divInt(x, y));
-            case Op::neg_i: LOOP(d[k].v[j] = (I)(U{} - (U)a[k * sa].v[j]));
+            case Op::neg_i: LOOP(d[k].v[j] = (I)(U{} - (U)A(k).v[j]));
             case Op::min_i: BINARY_I(y < x ? y : x);
             case Op::max_i: BINARY_I(x < y ? y : x);
             case Op::lt_f: BINARY_F(x < y);
@@ -208,8 +212,8 @@ void execute(Context& ctx) {
             case Op::le_i: BINARY_I(x <= y);
             case Op::eq_i: BINARY_I(x == y);
             case Op::ne_i: BINARY_I(x != y);
-            case Op::f2i: LOOP(d[k].v[j] = toInt<F, I>((F)a[k * sa].v[j]));
-            case Op::i2f: LOOP(d[k].v[j] = (I)__builtin_convertvector(a[k * sa].v[j], F));
+            case Op::f2i: LOOP(d[k].v[j] = toInt<F, I>((F)A(k).v[j]));
+            case Op::i2f: LOOP(d[k].v[j] = (I)__builtin_convertvector(A(k).v[j], F));
             case Op::f2b: UNARY_F((F)(x != 0.0f));
             case Op::i2b: UNARY_I(x != 0);
             case Op::b2f: UNARY_I(x & 0x3f800000);
@@ -239,7 +243,7 @@ void execute(Context& ctx) {
             case Op::mix_f: TERNARY_F(x + (y - x) * z);
             case Op::clamp_f: TERNARY_F(fmin(fmax(x, y), z));
             case Op::smoothstep_f:
-                LOOP(F e0 = (F)a[k * sa].v[j]; F e1 = (F)b[k * sb].v[j]; F x = (F)c[k * sc].v[j];
+                LOOP(F e0 = (F)A(k).v[j]; F e1 = (F)B(k).v[j]; F x = (F)C(k).v[j];
                      F t = fmin(fmax((x - e0) / (e1 - e0), F{} + 0.0f), F{} + 1.0f);
                      d[k].v[j] = (I)(t * t * (3.0f - 2.0f * t)));
             case Op::jump:
@@ -267,6 +271,9 @@ void execute(Context& ctx) {
 #undef UNARY_I
 #undef BINARY_I
 #undef BINARY_U
+#undef A
+#undef B
+#undef C
     }
 }
 
@@ -285,10 +292,11 @@ void loadLanes(Slot* dst, const float* src, int base, int n) {
 }  // namespace
 
 // Runs a prepared register file (constants and uniforms in place) over args.count pixels.
-void Execute(const SlotProgram& p, void* registers, int* counters, const ExecArgs& args) {
+void Execute(const SlotProgram& p, const DecodedProgram& steps, void* registers, int* counters,
+             const ExecArgs& args) {
     if (args.count <= 0) return;
     Slot* regs = static_cast<Slot*>(registers);
-    Context ctx{p.code, args, regs, counters, 0};
+    Context ctx{steps.code, args, regs, counters, 0};
     for (int base = 0; base < args.count; base += W) {
         const int n = std::min(W, args.count - base);
         ctx.n = n;
@@ -318,9 +326,10 @@ void Execute(const SlotProgram& p, void* registers, int* counters, const ExecArg
 
 // Runs the program's prologue over a whole batch of lanes, leaving its results in place for the
 // batches that follow.
-void Prologue(const SlotProgram& p, void* registers, int* counters, const ExecArgs& args) {
+void Prologue(const SlotProgram& p, const DecodedProgram& steps, void* registers, int* counters,
+              const ExecArgs& args) {
     if (p.prologue.empty()) return;
-    Context ctx{p.prologue, args, static_cast<Slot*>(registers), counters, W};
+    Context ctx{steps.prologue, args, static_cast<Slot*>(registers), counters, W};
     execute(ctx);
 }
 
