@@ -1,5 +1,7 @@
 #include "sksl/codegen/Hoisting.h"
 
+#include "sksl/codegen/Lowering.h"
+
 #include <algorithm>
 
 namespace plix::sksl {
@@ -256,7 +258,8 @@ void HoistInvariants(SlotProgram& p) {
             // last of those writes to run straight through (nothing jumps into or out of it),
             // the writes to replace the old value outright (a masked copy keeps it in some
             // lanes), and every reader to take slots that are all still the moved value.
-            bool room = int32_t(invariant.size()) + count <= int32_t(1) << 20 && dst + count <= indirectBase;
+            // Fresh slots stay within the register file's limit.
+            bool room = int32_t(invariant.size()) + count <= kMaxSlots && dst + count <= indirectBase;
             for (int k = 0; room && k < count; ++k) room = !pinned[size_t(dst + k)];
             bool ok = room;
             std::vector<size_t> ends(size_t(count), size);
