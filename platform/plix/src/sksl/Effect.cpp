@@ -1,6 +1,7 @@
 #include "sksl/Effect.h"
 
 #include "sksl/Compiler.h"
+#include "sksl/codegen/DecodedProgram.h"
 #include "sksl/codegen/Lowering.h"
 
 namespace plix::sksl {
@@ -25,6 +26,7 @@ sp<Effect> Effect::Make(std::string_view source, ProgramKind kind, std::string* 
         if (errors) *errors = "error: 1:1: " + lowerError + "\n1 error\n";
         return nullptr;
     }
+    effect->fSteps = std::make_shared<const DecodedProgram>(Decode(effect->fCode));
     effect->fReflection = Reflect(*program);
     effect->fProgram = std::move(program);
     if (errors) errors->clear();

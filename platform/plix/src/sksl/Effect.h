@@ -37,7 +37,7 @@ public:
     // For a draw: registers made once with these uniforms, then run batch after batch (see
     // BatchRunner). The effect must outlive the runner.
     std::unique_ptr<BatchRunner> makeRunner(const void* uniforms) const {
-        return std::make_unique<BatchRunner>(fCode, uniforms);
+        return std::make_unique<BatchRunner>(fCode, fSteps, uniforms);
     }
     void runReference(const ExecArgs& args, ReferenceMath math = ReferenceMath::Exact) const {
         RunReference(*fProgram, args, math);
@@ -49,6 +49,7 @@ private:
     std::unique_ptr<Program> fProgram;
     Reflection fReflection;
     SlotProgram fCode;
+    std::shared_ptr<const DecodedProgram> fSteps;  // fCode as the fast executor reads it
 };
 
 }  // namespace plix::sksl

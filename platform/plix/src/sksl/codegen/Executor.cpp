@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace plix::sksl {
 
@@ -71,7 +72,11 @@ const Isa* current() {
 }  // namespace
 
 BatchRunner::BatchRunner(const SlotProgram& program, const void* uniforms)
-        : fProgram(program), fSteps(std::make_unique<DecodedProgram>(Decode(program))) {
+        : BatchRunner(program, std::make_shared<const DecodedProgram>(Decode(program)), uniforms) {}
+
+BatchRunner::BatchRunner(const SlotProgram& program, std::shared_ptr<const DecodedProgram> steps,
+                         const void* uniforms)
+        : fProgram(program), fSteps(std::move(steps)) {
     const size_t slots = static_cast<size_t>(std::max(program.slotCount, 1));
     const size_t bytes = slots * kLanes * sizeof(uint32_t);
     fRegisters = ::operator new(bytes, std::align_val_t(64));

@@ -51,6 +51,9 @@ void RunSlotProgram(const SlotProgram& program, const ExecArgs& args);
 class BatchRunner {
 public:
     BatchRunner(const SlotProgram& program, const void* uniforms);
+    // With the program already decoded (shared by the runners of one effect).
+    BatchRunner(const SlotProgram& program, std::shared_ptr<const DecodedProgram> steps,
+                const void* uniforms);
     ~BatchRunner();
     BatchRunner(const BatchRunner&) = delete;
     BatchRunner& operator=(const BatchRunner&) = delete;
@@ -61,7 +64,7 @@ public:
 
 private:
     const SlotProgram& fProgram;
-    std::unique_ptr<DecodedProgram> fSteps;  // the program as the executor reads it
+    std::shared_ptr<const DecodedProgram> fSteps;  // the program as the executor reads it
     bool fPrologueDone = false;
     const ChildEval* fPrologueChildren = nullptr;
     void* fRegisters;        // slotCount x kLanes 32-bit values, 64-byte aligned
