@@ -281,6 +281,10 @@ void execute(Context& ctx) {
 // instruction is lane-wise, so they then take the same side of every branch as that pixel, and
 // a branch or an early return that no real pixel needs is skipped instead of run for them.
 void loadLanes(Slot* dst, const float* src, int base, int n) {
+    if (src && n == W) {
+        std::memcpy(dst, src + base, sizeof(Slot));
+        return;
+    }
     alignas(64) float lanes[W] = {};
     if (src) {
         std::memcpy(lanes, src + base, sizeof(float) * n);
@@ -317,9 +321,7 @@ void Execute(const SlotProgram& p, const DecodedProgram& steps, void* registers,
         execute(ctx);
         for (int i = 0; i < 4; ++i) {
             if (!args.out[i]) continue;
-            alignas(64) float lanes[W];
-            std::memcpy(lanes, &regs[p.result + i], sizeof(lanes));
-            std::memcpy(args.out[i] + base, lanes, sizeof(float) * n);
+            std::memcpy(args.out[i] + base, &regs[p.result + i], sizeof(float) * n);
         }
     }
 }
