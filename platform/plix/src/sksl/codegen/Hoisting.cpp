@@ -90,6 +90,7 @@ bool soleReaders(const std::vector<Inst>& code, size_t def, int32_t dst, int cou
     // Per slot: which write reaches the start of each instruction; kNone before any path
     // gets there, kMany when several (or a partial write, or the previous batch's) may.
     constexpr int kNone = -2, kMany = -1;
+    if (*budget <= 3 * long(count) * long(size)) return false;
     std::vector<int> reach(size + 1);
     std::vector<char> fromDef(size + 1);
     std::vector<size_t> work;
@@ -103,6 +104,7 @@ bool soleReaders(const std::vector<Inst>& code, size_t def, int32_t dst, int cou
             *whole = in.op != Op::copy_masked;
             return f <= s && s < f + c;
         };
+        *budget -= 3 * long(size);  // the fills and the scan of the readers
         std::fill(reach.begin(), reach.end(), kNone);
         reach[0] = kMany;  // the previous batch's value
         work.assign(1, 0);
