@@ -49,48 +49,55 @@ TEST(SkslLanes, ShortBatchesSkipBranchesNoPixelTakesAndMatchTheReference) {
     std::string errors;
     sp<Effect> e = Effect::Make(kProgram, ProgramKind::Shader, &errors);
     ASSERT_TRUE(e) << errors;
-    for (int width = 1; width <= 2 * kLanes + 6; ++width) {
-        SCOPED_TRACE(width);
-        std::vector<float> x(static_cast<size_t>(width)), y(static_cast<size_t>(width));
-        for (int i = 0; i < width; ++i) x[size_t(i)] = float(i) + 0.5f, y[size_t(i)] = float(i % 5) + 0.5f;
-        int points = 0;
-        const ChildEval child[1] = {{CountingChild, &points}};
-        ExecArgs args;
-        args.count = width;
-        args.x = x.data();
-        args.y = y.data();
-        args.children = child;
-
-        Channels reference(width), whole(width), rows(width);
-        reference.attach(args);
-        RunReference(e->program(), args, ReferenceMath::FastMath);
-        points = 0;
-
-        // One call (a full batch and a short one past kLanes).
-        whole.attach(args);
-        e->run(args);
-        EXPECT_EQ(points, width);
-
-        // Rows of the width through one runner, as a draw into a small image makes them.
-        points = 0;
-        auto runner = e->makeRunner(nullptr);
-        for (int start = 0; start < width; start += 14) {
-            ExecArgs row = args;
-            row.count = std::min(14, width - start);
-            row.x = x.data() + start;
-            row.y = y.data() + start;
-            rows.attach(row, start);
-            runner->run(row);
-        }
-        EXPECT_EQ(points, width);
-
-        for (int k = 0; k < 4; ++k) {
+    for (const char* isa : {"avx512", "avx2", "sse2"}) {
+        if (!ForceFastExecutorIsa(isa)) continue;  // not on this machine
+        for (int width = 1; width <= 2 * kLanes + 6; ++width) {
+            SCOPED_TRACE(testing::Message() << isa << " " << width);
+            std::vector<float> x(static_cast<size_t>(width)), y(static_cast<size_t>(width));
             for (int i = 0; i < width; ++i) {
-                ASSERT_EQ(whole.c[k][size_t(i)], reference.c[k][size_t(i)]) << k << " " << i;
-                ASSERT_EQ(rows.c[k][size_t(i)], reference.c[k][size_t(i)]) << k << " " << i;
+                x[size_t(i)] = float(i) + 0.5f;
+                y[size_t(i)] = float(i % 5) + 0.5f;
+            }
+            int points = 0;
+            const ChildEval child[1] = {{CountingChild, &points}};
+            ExecArgs args;
+            args.count = width;
+            args.x = x.data();
+            args.y = y.data();
+            args.children = child;
+
+            Channels reference(width), whole(width), rows(width);
+            reference.attach(args);
+            RunReference(e->program(), args, ReferenceMath::FastMath);
+            points = 0;
+
+            // One call (a full batch and a short one past kLanes).
+            whole.attach(args);
+            e->run(args);
+            EXPECT_EQ(points, width);
+
+            // Rows of the width through one runner, as a draw into a small image makes them.
+            points = 0;
+            auto runner = e->makeRunner(nullptr);
+            for (int start = 0; start < width; start += 14) {
+                ExecArgs row = args;
+                row.count = std::min(14, width - start);
+                row.x = x.data() + start;
+                row.y = y.data() + start;
+                rows.attach(row, start);
+                runner->run(row);
+            }
+            EXPECT_EQ(points, width);
+
+            for (int k = 0; k < 4; ++k) {
+                for (int i = 0; i < width; ++i) {
+                    ASSERT_EQ(whole.c[k][size_t(i)], reference.c[k][size_t(i)]) << k << " " << i;
+                    ASSERT_EQ(rows.c[k][size_t(i)], reference.c[k][size_t(i)]) << k << " " << i;
+                }
             }
         }
     }
+    ForceFastExecutorIsa(nullptr);
 }
 
 // A branch that only some real pixels of a short batch take still gives each pixel its own
