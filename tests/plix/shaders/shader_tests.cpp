@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestImages.h"
+#include "core/Half.h"
 #include "raster/Draw.h"
 #include "raster/Pipeline.h"
 #include "raster/PipelineBlitter.h"
@@ -280,6 +281,53 @@ TEST(ImageShader, RawKeepsStoredValues) {
     EXPECT_EQ(channel(p, 0), 0x10);  // 0x20 * 128 / 255 = 16.06
     EXPECT_EQ(channel(p, 1), 0x20);  // 0x40 * 128 / 255 = 32.13
     EXPECT_EQ(channel(p, 2), 0x80);
+}
+
+// A nearest read whose coordinate lies exactly on the boundary between two pixels takes the one
+// before it, the reference engine's choice, in every tile mode; Repeat wraps first, so a seam
+// between tiles reads the first pixel. Both the 32-bit vector read and the plain one (half floats).
+TEST(ImageShader, NearestTiesReadThePixelBefore) {
+    struct Case {
+        TileMode tile;
+        float u;   // the coordinate the pixel centre maps to
+        int want;  // the pixel read, -1 none
+    };
+    const Case cases[] = {
+        {TileMode::Clamp, 3, 2},   {TileMode::Clamp, 2.25f, 2}, {TileMode::Clamp, 0, 0},   {TileMode::Clamp, 5, 4},
+        {TileMode::Repeat, 3, 2},  {TileMode::Repeat, 5, 0},    {TileMode::Repeat, 0, 0},  {TileMode::Repeat, -5, 0},
+        {TileMode::Repeat, -3, 1}, {TileMode::Repeat, 7, 1},    {TileMode::Repeat, 6.5f, 1},
+        {TileMode::Mirror, 3, 2},  {TileMode::Mirror, -3, 3},   {TileMode::Mirror, 0, 0},  {TileMode::Mirror, 5, 4},
+        {TileMode::Mirror, 7, 3},  {TileMode::Mirror, 10, 0},   {TileMode::Mirror, -5, 4},
+        {TileMode::Decal, 0, -1},  {TileMode::Decal, 0.25f, 0}, {TileMode::Decal, 5, 4},   {TileMode::Decal, 5.25f, -1},
+        {TileMode::Decal, 2, 1},
+    };
+    // 5 x 1 opaque: red 10 + 40 i at pixel i.
+    uint32_t px8[5];
+    uint16_t px16[5 * 4];
+    for (int i = 0; i < 5; ++i) {
+        px8[i] = 0xff000000u | uint32_t(10 + 40 * i);
+        px16[i * 4] = floatToHalf(float(10 + 40 * i) / 255), px16[i * 4 + 1] = px16[i * 4 + 2] = floatToHalf(0);
+        px16[i * 4 + 3] = floatToHalf(1);
+    }
+    Pixmap pm8, pm16;
+    ASSERT_TRUE(pm8.reset(ImageInfo::Make(5, 1, ColorType::RGBA8888, AlphaType::Premul), px8, sizeof(px8)));
+    ASSERT_TRUE(pm16.reset(ImageInfo::Make(5, 1, ColorType::RGBAF16, AlphaType::Premul), px16, sizeof(px16)));
+    for (const Pixmap* pm : {&pm8, &pm16}) {
+        auto img = Image::MakeRasterCopy(*pm);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(int(c.tile)) + " at " + std::to_string(c.u) + (pm == &pm8 ? " 8888" : " f16"));
+            const Matrix local = Matrix::Translate(0.5f - c.u, 0);
+            Paint paint = withShader(MakeImageShader(img, c.tile, TileMode::Clamp, {}, &local));
+            paint.setBlendMode(BlendMode::Src);
+            const uint32_t got = render(paint, 1, 1)[0];
+            if (c.want < 0) {
+                EXPECT_EQ(got, 0u);
+            } else {
+                EXPECT_EQ(channel(got, 3), 255);
+                EXPECT_EQ(channel(got, 0), 10 + 40 * c.want);
+            }
+        }
+    }
 }
 
 struct FilterCase {

@@ -5,6 +5,7 @@
 
 #include "canvas/PixelConvert.h"
 #include "core/Half.h"
+#include "raster/ShadingScalar.h"
 
 namespace plix {
 
@@ -41,9 +42,12 @@ void sample(void* self, int n, const float* xs, const float* ys, float* r, float
         if (!std::isfinite(u) || !std::isfinite(v)) u = c.left, v = c.top;
         float acc[4] = {0, 0, 0, 0};
         if (c.mode == 0) {
-            u = std::clamp(u, c.left, std::nextafter(c.right, c.left));
-            v = std::clamp(v, c.top, std::nextafter(c.bottom, c.top));
-            fetch(int(std::floor(u)), int(std::floor(v)), 1, acc);
+            // The pixel before a boundary, kept to those the allowed rect touches.
+            const int ix = std::clamp(nearestIndex(u), int(std::floor(c.left)),
+                                      int(std::floor(std::nextafter(c.right, c.left))));
+            const int iy = std::clamp(nearestIndex(v), int(std::floor(c.top)),
+                                      int(std::floor(std::nextafter(c.bottom, c.top))));
+            fetch(ix, iy, 1, acc);
         } else {
             // Filter centres stay half a pixel inside, so no tap reaches past the allowed rect.
             const float cx = (c.left + c.right) / 2, cy = (c.top + c.bottom) / 2;

@@ -22,16 +22,6 @@ uint64_t threadNumber() {
     return number;
 }
 
-// The pixel index the image read takes for a coordinate: NaN gives 0, the rest is limited far
-// outside any image before flooring. Truncation, then one down for negative fractions (exact:
-// floats this large are whole), so that no library call is made per point.
-inline int floorToInt(float v) {
-    if (!(v == v)) return 0;
-    v = std::min(std::max(v, -1e9f), 1e9f);
-    const int i = int(v);
-    return i - (float(i) > v ? 1 : 0);
-}
-
 }  // namespace
 
 // A stage list compiled on one thread for one child, kept for the draws that follow.
@@ -165,14 +155,14 @@ void ChildPipeline::evalTable(const Pipeline& p, int n, const float* const* in, 
         const int width = fWidth, height = fHeight;
         const bool clamp = fTileX == TileMode::Clamp && fTileY == TileMode::Clamp;
         for (int i = 0; i < count; ++i) {
-            int tx = floorToInt(x[i]), ty = floorToInt(y[i]);
+            int tx, ty;
             static constexpr float kNone[4] = {0, 0, 0, 0};
             const float* texel = kNone;
             if (clamp) {
-                tx = std::clamp(tx, 0, width - 1);
-                ty = std::clamp(ty, 0, height - 1);
+                tx = std::clamp(nearestIndex(x[i]), 0, width - 1);
+                ty = std::clamp(nearestIndex(y[i]), 0, height - 1);
                 texel = table + (size_t(ty) * size_t(width) + size_t(tx)) * 4;
-            } else if (tileIndex(fTileX, tx, width, &tx) && tileIndex(fTileY, ty, height, &ty)) {
+            } else if (nearestTile(fTileX, x[i], width, &tx) && nearestTile(fTileY, y[i], height, &ty)) {
                 texel = table + (size_t(ty) * size_t(width) + size_t(tx)) * 4;
             }
             r[i] = texel[0];

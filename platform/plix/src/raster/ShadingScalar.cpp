@@ -68,6 +68,13 @@ int floorToInt(float v) {
     return int(std::floor(v));
 }
 
+// The stored colour of pixel (x, y), already tiled into the level.
+void load(const ImageCtx& ctx, const ImageLevel& lv, int x, int y, float out[4]) {
+    const char* p = static_cast<const char*>(lv.pixels) + size_t(y) * lv.rowBytes + size_t(x) * size_t(lv.bytesPerPixel);
+    lv.load(p, 1, &out[0], &out[1], &out[2], &out[3]);
+    if (ctx.opaque) out[3] = 1;
+}
+
 // The premultiplied-or-not stored colour of one pixel, or transparent outside under Decal.
 void fetch(const ImageCtx& ctx, const ImageLevel& lv, int ix, int iy, float out[4]) {
     int x, y;
@@ -75,15 +82,15 @@ void fetch(const ImageCtx& ctx, const ImageLevel& lv, int ix, int iy, float out[
         out[0] = out[1] = out[2] = out[3] = 0;
         return;
     }
-    const char* p = static_cast<const char*>(lv.pixels) + size_t(y) * lv.rowBytes + size_t(x) * size_t(lv.bytesPerPixel);
-    lv.load(p, 1, &out[0], &out[1], &out[2], &out[3]);
-    if (ctx.opaque) out[3] = 1;
+    load(ctx, lv, x, y, out);
 }
 
 void sampleLevel(const ImageCtx& ctx, const ImageLevel& lv, float x, float y, float out[4]) {
     out[0] = out[1] = out[2] = out[3] = 0;
     if (ctx.filter == 0) {
-        fetch(ctx, lv, floorToInt(x), floorToInt(y), out);
+        int ix, iy;
+        if (nearestTile(ctx.tileX, x, lv.width, &ix) && nearestTile(ctx.tileY, y, lv.height, &iy))
+            load(ctx, lv, ix, iy, out);
         return;
     }
     const float fx = x - 0.5f, fy = y - 0.5f;

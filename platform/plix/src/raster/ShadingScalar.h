@@ -26,6 +26,26 @@ float cubicWeight(float B, float C, float d);
 // An integer pixel index through a tile mode; false when it falls outside under Decal.
 bool tileIndex(TileMode mode, int i, int n, int* out);
 
+// The pixel a nearest read at coordinate v takes: the one holding v, and on the boundary
+// between two pixels the one before it, as the reference engine breaks the tie. NaN gives 0;
+// the rest is limited far outside any image. Truncation, then one down where that did not go
+// below v (exact: floats this large are whole), so that no library call is made per point.
+inline int nearestIndex(float v) {
+    if (!(v == v)) return 0;
+    v = v < -1e9f ? -1e9f : v > 1e9f ? 1e9f : v;
+    const int i = int(v);
+    return i - (float(i) >= v ? 1 : 0);
+}
+
+// nearestIndex through a tile mode; false outside under Decal. Repeat wraps the coordinate
+// before it picks, so a boundary between two tiles reads the first pixel, not the last.
+inline bool nearestTile(TileMode mode, float v, int n, int* out) {
+    const int i = nearestIndex(v);
+    if (!tileIndex(mode, i, n, out)) return false;
+    if (mode == TileMode::Repeat && *out == n - 1 && float(i + 1) == v) *out = 0;
+    return true;
+}
+
 // atan2(y, x) / 2pi in [0, 1).
 float unitAngle(float y, float x);
 

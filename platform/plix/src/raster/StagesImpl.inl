@@ -351,6 +351,16 @@ inline F tileF(TileMode mode, F i, float n, I& valid) {
     return min(max(i, F{}), splat(n - 1));
 }
 
+// The pixel a nearest read at coordinate v takes, tiled: on the boundary between two pixels
+// the one before it, as the reference engine breaks the tie; Repeat wraps the coordinate
+// before it picks, so a boundary between two tiles reads the first pixel, not the last.
+inline F nearestF(TileMode mode, F v, float n, I& valid) {
+    const F before = -floor(-v) - 1.0f;
+    F i = tileF(mode, before, n, valid);
+    if (mode == TileMode::Repeat) i = sel((i == n - 1.0f) & (before + 1.0f == v), F{}, i);
+    return i;
+}
+
 template <bool BGRA>
 inline void fetch8888(const ImageLevel& lv, F fx, F fy, I valid, F c[4]) {
     const I ix = trunc(fx), iy = trunc(fy);
@@ -385,7 +395,7 @@ inline void sample8888(const ImageCtx& ctx, Px& p) {
     F c[4] = {};
     if (ctx.filter == 0) {
         I valid = ~I{};
-        const F fx = tileF(ctx.tileX, floor(p.x), w, valid), fy = tileF(ctx.tileY, floor(p.y), h, valid);
+        const F fx = nearestF(ctx.tileX, p.x, w, valid), fy = nearestF(ctx.tileY, p.y, h, valid);
         fetch8888<BGRA>(lv, fx, fy, valid, c);
     } else {
         const F sx = p.x - 0.5f, sy = p.y - 0.5f;
