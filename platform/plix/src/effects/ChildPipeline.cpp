@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "effects/ThreadCache.h"
 #include "raster/ShadingScalar.h"
 
 namespace plix {
@@ -26,12 +27,9 @@ uint64_t threadNumber() {
 
 // A stage list compiled on one thread for one child, kept for the draws that follow.
 struct ChildPipeline::Compiled {
-    uint64_t id = 0;
     sp<Shader> shader;  // what the contexts point into
     std::unique_ptr<Pipeline> pipeline;
     bool ok = false;
-    int inUse = 0;  // a child may run while a nested child of its own is looked up
-    uint64_t lastUse = 0;
 };
 
 ChildPipeline::ChildPipeline(const Shader& shader)
@@ -65,34 +63,23 @@ const Pipeline& ChildPipeline::pipelineOfThisThread(bool* ok, int** inUse) const
         *ok = fOk;
         return fPipeline;
     }
-    constexpr size_t Capacity = 8;
-    thread_local std::vector<Compiled> cache;
-    thread_local uint64_t clock = 0;
-    cache.reserve(Capacity);  // entries never move: running ones are pointed at
-    Compiled* entry = nullptr;
-    for (auto& c : cache)
-        if (c.id == fId) entry = &c;
-    if (!entry) {
-        if (cache.size() < Capacity) {
-            entry = &cache.emplace_back();
-        } else {
-            for (auto& c : cache)  // the least recently used that is not running
-                if (!c.inUse && (!entry || c.lastUse < entry->lastUse)) entry = &c;
-        }
-        if (!entry) {  // all running: a nest this deep is not worth a thread's own list
-            *ok = fOk;
-            return fPipeline;
-        }
-        entry->pipeline = std::make_unique<Pipeline>();
-        StageRec rec{entry->pipeline.get(), nullptr, 1.0f};
-        entry->ok = fShader->appendStages(rec, Matrix());
-        entry->shader = fShader;
+    thread_local ThreadCache<Compiled> cache;  // a child may run while a nested child is looked up
+    auto* entry = cache.lookup(fId);
+    if (!entry) {  // all running: a nest this deep is not worth a thread's own list
+        *ok = fOk;
+        return fPipeline;
+    }
+    Compiled& compiled = entry->value;
+    if (entry->id != fId) {
+        compiled.pipeline = std::make_unique<Pipeline>();
+        StageRec rec{compiled.pipeline.get(), nullptr, 1.0f};
+        compiled.ok = fShader->appendStages(rec, Matrix());
+        compiled.shader = fShader;
         entry->id = fId;
     }
-    entry->lastUse = ++clock;
-    *ok = entry->ok;
+    *ok = compiled.ok;
     *inUse = &entry->inUse;
-    return *entry->pipeline;
+    return *compiled.pipeline;
 }
 
 void ChildPipeline::Eval(void* context, int n, const float* const* in, float* const* out) {

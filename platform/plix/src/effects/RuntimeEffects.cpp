@@ -6,6 +6,7 @@
 
 #include "canvas/Canvas.h"
 #include "effects/ChildPipeline.h"
+#include "effects/ThreadCache.h"
 #include "raster/Paint.h"
 
 namespace plix {
@@ -114,38 +115,22 @@ protected:
     // effect runs both at once, so the cache holds several and never drops one in use.
     void Execute(const sksl::ExecArgs& args) const {
         struct Cached {
-            uint64_t id = 0;
             sp<sksl::Effect> effect;  // keeps the program the runner reads alive
             std::unique_ptr<sksl::BatchRunner> runner;
-            int inUse = 0;
-            uint64_t lastUse = 0;
         };
-        constexpr size_t Capacity = 8;
-        thread_local std::vector<Cached> cache;
-        thread_local uint64_t clock = 0;
-
-        cache.reserve(Capacity);  // entries never move: running ones are pointed at
-        Cached* entry = nullptr;
-        for (auto& c : cache)
-            if (c.id == fId) entry = &c;
-        if (!entry) {
-            if (cache.size() < Capacity) {
-                entry = &cache.emplace_back();
-            } else {
-                for (auto& c : cache)  // the least recently used that is not running
-                    if (!c.inUse && (!entry || c.lastUse < entry->lastUse)) entry = &c;
-            }
-            if (!entry) {  // every cached runner is running: a nest this deep runs uncached
-                fEffect->makeRunner(fUniforms.data())->run(args);
-                return;
-            }
-            entry->runner.reset();
-            entry->effect = fEffect;
-            entry->runner = fEffect->makeRunner(fUniforms.data());
+        thread_local ThreadCache<Cached> cache;
+        auto* entry = cache.lookup(fId);
+        if (!entry) {  // every cached runner is running: a nest this deep runs uncached
+            fEffect->makeRunner(fUniforms.data())->run(args);
+            return;
+        }
+        if (entry->id != fId) {
+            entry->value.runner.reset();
+            entry->value.effect = fEffect;
+            entry->value.runner = fEffect->makeRunner(fUniforms.data());
             entry->id = fId;
         }
-        entry->lastUse = ++clock;
-        sksl::BatchRunner* runner = entry->runner.get();
+        sksl::BatchRunner* runner = entry->value.runner.get();
         ++entry->inUse;
         struct Release {
             int& count;

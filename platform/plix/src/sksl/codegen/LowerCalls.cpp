@@ -243,15 +243,7 @@ Value Lowerer::intrinsicExpr(const IntrinsicCall& c) {
             Value x = a[0];
             if (c.intrinsic() == Intrinsic::Distance) x = binary(Op::sub_f, a[0], a[1]);
             Value y = c.intrinsic() == Intrinsic::Dot ? a[1] : x;
-            Value d;
-            if (x.size() == 1) {
-                d = binary(Op::mul_f, x, y);
-            } else {
-                Value cx = contiguous(x), cy = contiguous(y);
-                int32_t s = alloc(1);
-                emit(Op::dot_f, s, cx[0], cy[0], -1, static_cast<int>(x.size()));
-                d = {s};
-            }
+            Value d = dot(x, y);
             if (c.intrinsic() == Intrinsic::Dot) return d;
             if (c.intrinsic() == Intrinsic::Normalize) return binary(Op::mul_f, x, unary(Op::rsqrt_f, d));
             return unary(Op::sqrt_f, d);
@@ -263,41 +255,18 @@ Value Lowerer::intrinsicExpr(const IntrinsicCall& c) {
         }
         case Intrinsic::Faceforward: {
             // dot(Nref, I) < 0 ? N : -N
-            Value d = a[2].size() == 1 ? binary(Op::mul_f, a[2], a[1]) : Value{};
-            if (d.empty()) {
-                Value x = contiguous(a[2]), y = contiguous(a[1]);
-                int32_t s = alloc(1);
-                emit(Op::dot_f, s, x[0], y[0], -1, static_cast<int>(x.size()));
-                d = {s};
-            }
-            Value neg = binary(Op::lt_f, d, f(0));
+            Value neg = binary(Op::lt_f, dot(a[2], a[1]), f(0));
             return ternary(Op::select, a[0], unary(Op::neg_f, a[0]), neg);
         }
         case Intrinsic::Reflect: {
             // I - 2 * dot(N, I) * N
-            Value d;
-            if (a[0].size() == 1) {
-                d = binary(Op::mul_f, a[1], a[0]);
-            } else {
-                Value n = contiguous(a[1]), i = contiguous(a[0]);
-                int32_t s = alloc(1);
-                emit(Op::dot_f, s, n[0], i[0], -1, static_cast<int>(n.size()));
-                d = {s};
-            }
+            Value d = dot(a[1], a[0]);
             Value twoD = binary(Op::mul_f, f(2), d);
             return binary(Op::sub_f, a[0], binary(Op::mul_f, twoD, a[1]));
         }
         case Intrinsic::Refract: {
             // k = 1 - eta*eta*(1 - d*d); k < 0 ? 0 : eta*I - (eta*d + sqrt(k))*N
-            Value d;
-            if (a[0].size() == 1) {
-                d = binary(Op::mul_f, a[1], a[0]);
-            } else {
-                Value n = contiguous(a[1]), i = contiguous(a[0]);
-                int32_t s = alloc(1);
-                emit(Op::dot_f, s, n[0], i[0], -1, static_cast<int>(n.size()));
-                d = {s};
-            }
+            Value d = dot(a[1], a[0]);
             Value eta = a[2];
             Value k = binary(Op::sub_f, f(1),
                              binary(Op::mul_f, binary(Op::mul_f, eta, eta),

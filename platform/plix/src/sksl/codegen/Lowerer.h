@@ -153,6 +153,7 @@ private:
     Value unary(Op op, const Value& a);
     Value binary(Op op, const Value& a, const Value& b);
     Value ternary(Op op, const Value& a, const Value& b, const Value& c);
+    Value dot(const Value& a, const Value& b);  // one slot: the sum of the products
     Value copyToTemps(const Value& v);
     Value contiguous(const Value& v) { return isContiguous(v) ? v : copyToTemps(v); }
     Value splat(int32_t slot, size_t n) { return Value(n, slot); }

@@ -140,6 +140,14 @@ Value Lowerer::unary(Op op, const Value& a) {
     return dst;
 }
 
+Value Lowerer::dot(const Value& a, const Value& b) {
+    if (a.size() == 1) return binary(Op::mul_f, a, b);
+    Value ca = contiguous(a), cb = contiguous(b);
+    int32_t s = alloc(1);
+    emit(Op::dot_f, s, ca[0], cb[0], -1, static_cast<int>(a.size()));
+    return {s};
+}
+
 Value Lowerer::binary(Op op, const Value& a, const Value& b) {
     size_t n = std::max(a.size(), b.size());
     int32_t d = alloc(static_cast<int>(n));
