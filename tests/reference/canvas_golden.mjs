@@ -42,6 +42,13 @@ function makePaint(o) {
   if (o.cap) p.setStrokeCap({ butt: CK.StrokeCap.Butt, round: CK.StrokeCap.Round, square: CK.StrokeCap.Square }[o.cap]);
   if (o.join) p.setStrokeJoin({ miter: CK.StrokeJoin.Miter, round: CK.StrokeJoin.Round, bevel: CK.StrokeJoin.Bevel }[o.join]);
   if (o.blend) p.setBlendMode(CK.BlendMode[o.blend]);
+  if (o.cf) {
+    // cf=AARRGGBB:Mode, a blend colour filter
+    const [c, m] = o.cf.split(':');
+    const f = CK.ColorFilter.MakeBlend(argb(c), CK.BlendMode[m]);
+    p.setColorFilter(f);
+    f.delete();
+  }
   if (o.shader === 'grad') {
     p.setShader(CK.Shader.MakeLinearGradient([0, 0], [64, 64], [CK.Color4f(1, 0, 0, 1), CK.Color4f(0, 0, 1, 1)],
                                              null, CK.TileMode.Clamp));
@@ -78,6 +85,7 @@ function run(canvas, cmd, args, o) {
     case 'cliprect': canvas.clipRect(CK.LTRBRect(n[0], n[1], n[2], n[3]), op, aa); break;
     case 'cliprrect': canvas.clipRRect(CK.RRectXY(CK.LTRBRect(n[0], n[1], n[2], n[3]), n[4], n[5]), op, aa); break;
     case 'clippath': { const p = pathOf(args.trim(), o); canvas.clipPath(p, op, aa); p.delete(); break; }
+    case 'paint': canvas.drawPaint(paint); break;
     case 'rect': canvas.drawRect(CK.LTRBRect(n[0], n[1], n[2], n[3]), paint); break;
     case 'oval': canvas.drawOval(CK.LTRBRect(n[0], n[1], n[2], n[3]), paint); break;
     case 'rrect': canvas.drawRRect(CK.RRectXY(CK.LTRBRect(n[0], n[1], n[2], n[3]), n[4], n[5]), paint); break;

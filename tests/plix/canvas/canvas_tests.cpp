@@ -194,17 +194,27 @@ TEST(Canvas, LayerBoundsClipAndBlendMode) {
     c->clear(kWhite);
     const Rect bounds{1, 1, 3, 3};
     Paint layerPaint;
-    layerPaint.setBlendMode(BlendMode::Src);
+    layerPaint.setBlendMode(BlendMode::Multiply);
     c->saveLayer(&bounds, &layerPaint);
     EXPECT_EQ(c->deviceClipBounds(), (IRect{1, 1, 3, 3}));
-    c->drawPaint(solid(0x00000000));  // transparent everywhere the layer reaches
     c->drawRect({0, 0, 2, 2}, solid(0xffff0000));
     c->restore();
-    // Src copies the layer, transparent parts included, inside its bounds only.
+    // Multiply of red over white is red, inside the bounds only.
+    EXPECT_EQ(px(s, 1, 1), kRedPx);
+    EXPECT_EQ(px(s, 0, 0), kWhitePx);
+    EXPECT_EQ(px(s, 2, 2), kWhitePx);
+
+    // Src replaces the destination also where the layer is transparent, so (as in the
+    // reference engine) the layer ignores its bounds and reaches the whole clip.
+    layerPaint.setBlendMode(BlendMode::Src);
+    c->saveLayer(&bounds, &layerPaint);
+    EXPECT_EQ(c->deviceClipBounds(), (IRect{0, 0, 4, 4}));
+    c->drawRect({0, 0, 2, 2}, solid(0xffff0000));
+    c->restore();
+    EXPECT_EQ(px(s, 0, 0), kRedPx);
     EXPECT_EQ(px(s, 1, 1), kRedPx);
     EXPECT_EQ(px(s, 2, 2), 0u);
-    EXPECT_EQ(px(s, 0, 0), kWhitePx);
-    EXPECT_EQ(px(s, 3, 3), kWhitePx);
+    EXPECT_EQ(px(s, 3, 3), 0u);
 }
 
 TEST(Canvas, NestedLayersAndInitWithPrevious) {

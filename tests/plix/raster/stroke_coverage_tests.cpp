@@ -188,6 +188,15 @@ std::vector<Case> cases() {
     // Straight back on itself: the round join is a half circle past the turning point.
     const std::vector<Point> back = {{10, 20}, {40, 20}, {20, 20}, {20, 50}, {20, 30}};
     c.push_back({"turning_straight_back", polyline(back, false), back, false, 8, false});
+    // A closed contour whose closing segment runs straight back: a half disc at both turns.
+    Path closedBack;
+    closedBack.moveTo({10, 50});
+    closedBack.lineTo({30, 50});
+    closedBack.close();
+    c.push_back({"closing_straight_back", closedBack, {{10, 50}, {30, 50}}, true, 8, false});
+    // Forth and back along the same line, narrower than a pixel: half a pixel high, no wider.
+    const std::vector<Point> sliver = {{4, 20.5f}, {40, 20.5f}, {4, 20.5f}};
+    c.push_back({"sliver_forth_and_back", polyline(sliver, false), sliver, false, 0.5f, false});
     // A polygon with many short sides turning gently: inner sides meet between the vertices.
     std::vector<Point> ngon;
     for (int i = 0; i < 24; ++i)
@@ -236,7 +245,8 @@ TEST(StrokeCoverage, RoundStrokeOutlinesCoverTheStrokesArea) {
         StrokeParams sp;
         sp.width = k.width;
         sp.join = StrokeJoin::Round;
-        sp.cap = StrokeCap::Round;
+        // Closed contours have no caps: butt ones there make sure the joins alone close them.
+        sp.cap = k.closed ? StrokeCap::Butt : StrokeCap::Round;
         ASSERT_TRUE(strokePath(k.path, sp, 1, &outline));
         const std::vector<double> area = outlineCoverage(outline);
         const Worst s = compare(area, capsuleCoverage(k.centre, k.closed, k.width / 2));

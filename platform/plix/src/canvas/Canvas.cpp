@@ -38,6 +38,32 @@ ColorType layerColorType(ColorType device, uint32_t flags) {
 
 Matrix44 matrix44(const Matrix& m) { return Matrix44::From3x3(m); }
 
+// Whether drawing transparent black with the paint's colour filter and blender changes the
+// destination: blend modes that clear where the source is transparent, colour filters that
+// give transparent black a colour, and every blender that is not a blend mode (it cannot be
+// told apart). Drawing back a layer with such a paint changes pixels the layer never drew.
+bool affectsTransparentBlack(const Paint& paint) {
+    BlendMode mode;
+    if (!paint.asBlendMode(&mode)) return true;
+    switch (mode) {
+        case BlendMode::Clear: case BlendMode::Src: case BlendMode::SrcIn: case BlendMode::DstIn:
+        case BlendMode::SrcOut: case BlendMode::DstATop: case BlendMode::Modulate:
+            return true;
+        default:
+            break;
+    }
+    if (!paint.colorFilter) return false;
+    // The filter run on one transparent pixel.
+    float px[4] = {0, 0, 0, 0};
+    const Pixmap one(ImageInfo::Make(1, 1, ColorType::RGBAF32, AlphaType::Premul), px, sizeof(px));
+    Paint probe;
+    probe.color = {0, 0, 0, 0};
+    probe.colorFilter = paint.colorFilter;
+    probe.setBlendMode(BlendMode::Src);
+    plix::drawPaint(DrawTarget{one, IRect::MakeWH(1, 1), nullptr}, probe);
+    return px[0] != 0 || px[1] != 0 || px[2] != 0 || px[3] != 0;
+}
+
 }  // namespace
 
 Canvas::Canvas(const Pixmap& base, const SurfaceProps& props) : fBase(base), fProps(props) {
@@ -89,6 +115,9 @@ int Canvas::saveLayer(const Rect* bounds, const Paint* paint, uint32_t flags) {
     const IRect dev = deviceBounds();
     const Matrix devCtm = Matrix::Translate(float(-dev.left), float(-dev.top)) * top().ctm.to3x3();
     IRect b = top().clip.bounds();
+    // A layer drawn back with a paint that changes pixels where the layer is transparent
+    // reaches the whole clip, whatever its bounds say, as it does in the reference engine.
+    if (paint && affectsTransparentBlack(*paint)) bounds = nullptr;
     if (bounds) {
         const Rect mapped = devCtm.mapRect(bounds->makeSorted());
         if (!mapped.isFinite() || !b.intersect(mapped.roundOut())) b = {};

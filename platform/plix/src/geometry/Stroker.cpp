@@ -49,12 +49,15 @@ public:
         }
         if (c.closed && v.size() > 1 && v.back().p == v.front().p) v.pop_back();
         if (v.size() == 1) {
-            // A contour of zero length shows as a dot when the cap has extent.
-            if (c.pts.size() > 1) drawDot(v[0].p);
+            // A contour of zero length (a point that is closed or drawn to) shows as a dot when
+            // the cap has extent; a lone move draws nothing.
+            if (c.pts.size() > 1 || c.closed) drawDot(v[0].p);
             return;
         }
         if (v.empty()) return;
-        if (c.closed && v.size() >= 3)
+        // Closed contours join at every vertex, also when the closing segment runs straight back
+        // over the only other one.
+        if (c.closed)
             closedContour(v);
         else
             openContour(v);

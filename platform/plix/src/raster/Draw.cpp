@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/PathOps.h"
 #include "geometry/Stroker.h"
 #include "raster/ImageBlitter.h"
 #include "raster/PipelineBlitter.h"
@@ -66,8 +67,19 @@ StrokeParams strokeParams(const Paint& p, float width) {
     return {width, p.strokeMiter, StrokeCap(int(p.cap)), StrokeJoin(int(p.join))};
 }
 
+// The stroke outline covers what the stroke does under the winding rule; a path with an inverse
+// fill type strokes to the outside of its outline, as the reference engine draws it.
+bool strokeOutline(const Path& path, const Paint& paint, float resScale, Path* out) {
+    if (!strokePath(path, strokeParams(paint, paint.strokeWidth), resScale, out)) return false;
+    out->setFillType(isInverseFill(path.fillType()) ? PathFillType::InverseWinding : PathFillType::Winding);
+    return true;
+}
+
 }  // namespace
 
+// Stroke and fill covers the union of the path filled with the winding rule (whatever its own
+// fill type: an even-odd pentagram gets its centre) and the stroke; inverse fill types cover
+// everything outside that union.
 bool fillPathOf(const Path& path, const Paint& paint, float resScale, Path* out) {
     if (paint.style == PaintStyle::Fill || (paint.style == PaintStyle::StrokeAndFill && paint.strokeWidth <= 0)) {
         *out = path;
@@ -75,12 +87,20 @@ bool fillPathOf(const Path& path, const Paint& paint, float resScale, Path* out)
     }
     if (!(paint.strokeWidth > 0)) return false;
     Path stroked;
-    if (!strokePath(path, strokeParams(paint, paint.strokeWidth), resScale, &stroked)) return false;
+    if (!strokeOutline(path, paint, resScale, &stroked)) return false;
     if (paint.style == PaintStyle::StrokeAndFill) {
-        Path both = path;
-        both.setFillType(PathFillType::Winding);
-        both.addPath(stroked);
-        *out = both;
+        const bool inverse = isInverseFill(path.fillType());
+        Path filled = path;
+        filled.setFillType(PathFillType::Winding);
+        stroked.setFillType(PathFillType::Winding);
+        // The two outlines added together could cancel where their windings differ in sign.
+        Path both;
+        if (!pathOp(filled, stroked, PathOp::Union, &both)) {
+            both = filled;
+            both.addPath(stroked);
+        }
+        both.setFillType(inverse ? PathFillType::InverseWinding : PathFillType::Winding);
+        *out = std::move(both);
     } else {
         *out = std::move(stroked);
     }
@@ -105,21 +125,30 @@ void drawPath(const DrawTarget& t, const Path& path, const Matrix& ctm, const Pa
     }
     if (!std::isfinite(paint.strokeWidth)) return;
     Path outline;
-    if (!strokePath(path, strokeParams(paint, paint.strokeWidth), resScaleOf(ctm), &outline)) return;
+    if (!strokeOutline(path, paint, resScaleOf(ctm), &outline)) return;
     if (paint.style == PaintStyle::Stroke) {
         withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) { fillPath(outline, ctm, clip, aa, b); });
         return;
     }
-    // Stroke and fill: the union of both coverages, blended once.
+    // Stroke and fill: the union of both coverages (the path under the winding rule), blended
+    // once; inverse fill types cover the rest of the clip.
+    const bool inverse = isInverseFill(path.fillType());
+    Path filled = path;
+    filled.setFillType(PathFillType::Winding);
+    outline.setFillType(PathFillType::Winding);
     withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) {
-        IRect bounds = ctm.mapRect(outline.bounds()).roundOut();
-        if (isInverseFill(path.fillType())) bounds = clip;
-        bounds.join(ctm.mapRect(path.bounds()).roundOut());
-        if (!bounds.intersect(clip)) return;
+        IRect bounds = clip;
+        if (!inverse) {
+            bounds = ctm.mapRect(outline.bounds()).roundOut();
+            bounds.join(ctm.mapRect(path.bounds()).roundOut());
+            if (!bounds.intersect(clip)) return;
+        }
         Mask mask(IRect{bounds.left, bounds.top, bounds.right, bounds.bottom});
         MaskBlitter mb(&mask);
-        fillPath(path, ctm, bounds, aa, mb);
+        fillPath(filled, ctm, bounds, aa, mb);
         fillPath(outline, ctm, bounds, aa, mb);
+        if (inverse)
+            for (uint8_t& c : mask.cov) c = uint8_t(255 - c);
         mask.blitTo(b);
     });
 }
