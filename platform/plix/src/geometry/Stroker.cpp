@@ -55,6 +55,7 @@ public:
             return;
         }
         if (v.empty()) return;
+        if (collinearContour(v, c.closed)) return;
         // Closed contours join at every vertex, also when the closing segment runs straight back
         // over the only other one.
         if (c.closed)
@@ -159,9 +160,10 @@ private:
     }
 
     // Cap at end point e travelling in direction u, from e + n to e - n (n = left normal).
-    void cap(std::vector<Point>& out, Point e, Point u) {
+    void cap(std::vector<Point>& out, Point e, Point u) { cap(out, e, u, fS.cap); }
+    void cap(std::vector<Point>& out, Point e, Point u, StrokeCap kind) {
         const Point n = perp(u) * fR, t = u * fR;
-        switch (fS.cap) {
+        switch (kind) {
             case StrokeCap::Butt: out.push_back(e - n); break;
             case StrokeCap::Square:
                 out.push_back(e + n + t);
@@ -182,6 +184,53 @@ private:
         fOut->moveTo(pts[0]);
         for (size_t i = 1; i < pts.size(); ++i) fOut->lineTo(pts[i]);
         fOut->close();
+    }
+
+    // A contour whose vertices all lie on one line (a stroke drawn forth and back over itself)
+    // covers one band from its lowest to its highest point along the line, ended at each side by
+    // the largest shape that vertices there bring: the cap of an end point, or the join of a
+    // turn straight back (round joins a half disc, miter and bevel ones nothing). It is drawn as
+    // that one outline: the general outline would run over the band twice, and partly covered
+    // pixels along its sides would be covered twice. False (nothing drawn) when the vertices are
+    // not on one line, or a turn inside the band reaches past its ends.
+    bool collinearContour(const std::vector<Vertex>& v, bool closed) {
+        const Point o = v[0].p;
+        Point d = v[1].p - o;
+        if (!d.normalize()) return false;
+        const size_t n = v.size();
+        std::vector<float> t(n);
+        for (size_t i = 0; i < n; ++i) {
+            const Point q = v[i].p - o;
+            if (std::fabs(cross(d, q)) > 1e-5f * std::max(1.0f, q.length())) return false;
+            t[i] = dot(d, q);
+        }
+        const float lo = *std::min_element(t.begin(), t.end()), hi = *std::max_element(t.begin(), t.end());
+        const StrokeCap turn = fS.join == StrokeJoin::Round ? StrokeCap::Round : StrokeCap::Butt;
+        auto reach = [&](StrokeCap k) { return k == StrokeCap::Butt ? 0.0f : fR; };
+        StrokeCap atLo = StrokeCap::Butt, atHi = StrokeCap::Butt;
+        std::vector<std::pair<float, StrokeCap>> inside;  // shapes of vertices within the band
+        for (size_t i = 0; i < n; ++i) {
+            const bool end = !closed && (i == 0 || i + 1 == n);
+            StrokeCap k = end ? fS.cap : StrokeCap::Butt;
+            if (!end) {
+                const float before = t[(i + n - 1) % n], after = t[(i + 1) % n];
+                // Turning back: a curve that does so rounds its tip whatever the join.
+                if ((before - t[i]) * (after - t[i]) > 0) k = std::max(k, v[i].corner ? turn : StrokeCap::Round);
+            }
+            if (t[i] == lo) atLo = std::max(atLo, k);
+            else if (t[i] == hi) atHi = std::max(atHi, k);
+            else if (k != StrokeCap::Butt) inside.push_back({t[i], k});
+        }
+        for (const auto& [at, k] : inside)
+            if (at - reach(k) < lo - reach(atLo) || at + reach(k) > hi + reach(atHi)) return false;
+        const Point a = o + d * lo, b = o + d * hi, nrm = perp(d) * fR;
+        std::vector<Point> outline{a + nrm, b + nrm};
+        cap(outline, b, d, atHi);
+        outline.push_back(a - nrm);
+        cap(outline, a, -d, atLo);
+        if (outline.back() == outline.front()) outline.pop_back();
+        emit(outline);
+        return true;
     }
 
     void openContour(const std::vector<Vertex>& v) {
