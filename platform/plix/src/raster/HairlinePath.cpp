@@ -1,0 +1,209 @@
+// Hairline paths: contours walked segment by segment, curves cut into chords as the reference
+// engine cuts them, caps lengthening the ends of open contours.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "raster/Hairline.h"
+
+namespace plix {
+
+namespace {
+
+// Quads are cut into at most 2^5 chords, cubics into at most 2^9.
+constexpr int kMaxQuadLevel = 5;
+constexpr int kMaxCubicLevel = 9;
+// Conics become quads within this distance before they are cut.
+constexpr float kConicTolerance = 0.25f;
+
+// How far caps lengthen an end: half a pixel for square, pi/8 for round (the area of the cap).
+float capOutset(StrokeCap cap) { return cap == StrokeCap::Square ? 0.5f : 0.39269908f; }
+
+// Each level of halving brings a quad 4 times closer to its chords: levels enough for the
+// control point's distance from the chord (in whole pixels, cheap length) to drop below one.
+int quadLevel(const Point p[3]) {
+    const float dx = std::fabs(p[0].x * 0.5f + p[2].x * 0.5f - p[1].x);
+    const float dy = std::fabs(p[0].y * 0.5f + p[2].y * 0.5f - p[1].y);
+    auto ceilToInt = [](float v) { return v < 2147483520.0f ? uint32_t(int32_t(std::ceil(v))) : uint32_t(INT32_MAX); };
+    const uint32_t idx = ceilToInt(dx), idy = ceilToInt(dy);
+    const uint32_t d = idx > idy ? idx + (idy >> 1) : idy + (idx >> 1);
+    const int leadingZeros = d ? __builtin_clz(d) : 32;
+    return std::min((33 - leadingZeros) >> 1, kMaxQuadLevel);
+}
+
+// Chords for a cubic: the control points' distance from the thirds of the chord against a
+// tolerance of 1/8 pixel that grows 4 times per level.
+int cubicLines(const Point p[4]) {
+    const float third = 1.0f / 3, twoThirds = 2.0f / 3;
+    const Point p13{third * p[3].x + twoThirds * p[0].x, third * p[3].y + twoThirds * p[0].y};
+    const Point p23{third * p[0].x + twoThirds * p[3].x, third * p[0].y + twoThirds * p[3].y};
+    const float diff = std::max({std::fabs(p[1].x - p13.x), std::fabs(p[1].y - p13.y), std::fabs(p[2].x - p23.x),
+                                 std::fabs(p[2].y - p23.y)});
+    float tol = 1.0f / 8;
+    for (int i = 0; i < kMaxCubicLevel; ++i) {
+        if (diff < tol) return 1 << i;
+        tol *= 4;
+    }
+    return 1 << kMaxCubicLevel;
+}
+
+struct LineSink {
+    const IRect& clip;
+    bool antiAlias;
+    Blitter& blitter;
+    void operator()(const Point* pts, int count) const { hairLines(pts, count, clip, antiAlias, blitter); }
+};
+
+void hairQuad(const Point p[3], int level, const LineSink& lines) {
+    const int n = 1 << level;
+    Point tmp[(1 << kMaxQuadLevel) + 1];
+    tmp[0] = p[0];
+    // Power form, t stepped by adding dt, as the reference evaluates it.
+    const Point A{p[2].x - 2 * p[1].x + p[0].x, p[2].y - 2 * p[1].y + p[0].y};
+    const Point B{2 * (p[1].x - p[0].x), 2 * (p[1].y - p[0].y)};
+    const float dt = 1.0f / float(n);
+    float t = 0;
+    for (int i = 1; i < n; ++i) {
+        t = t + dt;
+        tmp[i] = {(A.x * t + B.x) * t + p[0].x, (A.y * t + B.y) * t + p[0].y};
+    }
+    tmp[n] = p[2];
+    lines(tmp, n + 1);
+}
+
+void hairCubic(const Point p[4], const LineSink& lines) {
+    const int n = cubicLines(p);
+    if (n == 1) {
+        const Point tmp[2] = {p[0], p[3]};
+        lines(tmp, 2);
+        return;
+    }
+    std::vector<Point> tmp(size_t(n) + 1);
+    tmp[0] = p[0];
+    const Point A{p[3].x + 3 * (p[1].x - p[2].x) - p[0].x, p[3].y + 3 * (p[1].y - p[2].y) - p[0].y};
+    const Point B{3 * (p[2].x - 2 * p[1].x + p[0].x), 3 * (p[2].y - 2 * p[1].y + p[0].y)};
+    const Point C{3 * (p[1].x - p[0].x), 3 * (p[1].y - p[0].y)};
+    const float dt = 1.0f / float(n);
+    float t = 0;
+    for (int i = 1; i < n; ++i) {
+        t = t + dt;
+        tmp[size_t(i)] = {((A.x * t + B.x) * t + C.x) * t + p[0].x, ((A.y * t + B.y) * t + C.y) * t + p[0].y};
+        if (!tmp[size_t(i)].isFinite()) return;
+    }
+    tmp[size_t(n)] = p[3];
+    lines(tmp.data(), n + 1);
+}
+
+// Moves the first point back along the segment's start direction (atStart) or the last point
+// on along its end direction, by outset. Control points that coincide with the end move with
+// it; a segment with no direction moves along x.
+void extendEnd(Point* pts, int count, bool atStart, float outset) {
+    const int step = atStart ? 1 : -1;
+    Point* end = atStart ? pts : pts + count - 1;
+    int controls = count - 1;
+    Point* ctrl = end;
+    Point tangent;
+    do {
+        ctrl += step;
+        tangent = *end - *ctrl;
+    } while (tangent == Point{} && --controls > 0);
+    if (tangent == Point{}) {
+        tangent = atStart ? Point{1, 0} : Point{-1, 0};
+        controls = count - 1;
+    } else if (!tangent.normalize()) {
+        return;
+    }
+    do {
+        end->x += tangent.x * outset;
+        end->y += tangent.y * outset;
+        end += step;
+    } while (++controls < count);
+}
+
+// The verbs and points of one contour: [verb, verbEnd), points from pt.
+struct Contour {
+    size_t verb, verbEnd, pt;
+    bool capped;  // open, or closed with every point the same
+};
+
+Contour scanContour(const Path& path, size_t verb, size_t pt) {
+    const auto& verbs = path.verbs();
+    const auto& pts = path.points();
+    Contour c{verb, verb + 1, pt, true};
+    bool closed = false, degenerate = true;
+    size_t p = pt + 1;
+    for (; c.verbEnd < verbs.size() && verbs[c.verbEnd] != PathVerb::Move; ++c.verbEnd) {
+        const int n = verbPointCount(verbs[c.verbEnd]);
+        for (int i = 0; i < n; ++i) degenerate &= pts[p + size_t(i)] == pts[pt];
+        p += size_t(n);
+        closed |= verbs[c.verbEnd] == PathVerb::Close;
+    }
+    c.capped = !closed || degenerate;
+    return c;
+}
+
+}  // namespace
+
+void hairPath(const Path& path, StrokeCap cap, const IRect& clip, bool antiAlias, Blitter& blitter) {
+    if (clip.isEmpty() || !path.isFinite()) return;
+    const LineSink lines{clip, antiAlias, blitter};
+    const auto& verbs = path.verbs();
+    const auto& pts = path.points();
+    const auto& weights = path.conicWeights();
+    const float outset = capOutset(cap);
+    size_t pi = 0, wi = 0;
+    size_t vi = 0;
+    while (vi < verbs.size()) {
+        if (verbs[vi] != PathVerb::Move) return;  // paths always start contours with a move
+        const Contour c = scanContour(path, vi, pi);
+        const bool caps = cap != StrokeCap::Butt && c.capped;
+        Point first = pts[pi], last = first;
+        PathVerb prev = PathVerb::Move;
+        ++pi;
+        for (vi = c.verb + 1; vi < c.verbEnd; ++vi) {
+            const PathVerb verb = verbs[vi];
+            const int n = verbPointCount(verb);
+            const bool endsContour = vi + 1 == c.verbEnd || verbs[vi + 1] == PathVerb::Close;
+            Point seg[4];
+            seg[0] = last;
+            for (int i = 0; i < n; ++i) seg[i + 1] = pts[pi + size_t(i)];
+            pi += size_t(n);
+            if (verb == PathVerb::Close) {
+                seg[0] = last;
+                seg[1] = first;
+                if (caps && prev == PathVerb::Move) {
+                    seg[0].x += outset;
+                    seg[1].x -= outset;
+                }
+                lines(seg, 2);
+                prev = verb;
+                continue;
+            }
+            if (caps) {
+                if (prev == PathVerb::Move) extendEnd(seg, n + 1, true, outset);
+                if (endsContour) extendEnd(seg, n + 1, false, outset);
+                // The start moved: a closing line goes to where the contour now begins.
+                if (prev == PathVerb::Move) first = seg[0];
+            }
+            switch (verb) {
+                case PathVerb::Line: lines(seg, 2); break;
+                case PathVerb::Quad: hairQuad(seg, quadLevel(seg), lines); break;
+                case PathVerb::Conic: {
+                    Point quads[1 + 2 * 32];
+                    const float w = weights[wi++];
+                    const int pow2 = conicQuadPow2(seg[0], seg[1], seg[2], w, kConicTolerance);
+                    const int count = conicToQuads(seg[0], seg[1], seg[2], w, quads, pow2);
+                    for (int q = 0; q < count; ++q) hairQuad(&quads[2 * q], quadLevel(&quads[2 * q]), lines);
+                    break;
+                }
+                case PathVerb::Cubic: hairCubic(seg, lines); break;
+                default: break;
+            }
+            last = seg[n];
+            prev = verb;
+        }
+    }
+}
+
+}  // namespace plix
