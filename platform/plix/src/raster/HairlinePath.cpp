@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "geometry/PathGeometry.h"
 #include "raster/Hairline.h"
 
 namespace plix {
@@ -72,7 +73,83 @@ void hairQuad(const Point p[3], int level, const LineSink& lines) {
     lines(tmp, n + 1);
 }
 
+// The t in (0, 1) where the cubic's speed has an extremum (F'.F'' = 0), the points of greatest
+// curvature the reference cuts cubics at before cutting them into chords; sorted, no repeats.
+int maxCurvatureTs(const Point p[4], float ts[3]) {
+    float coeff[4] = {0, 0, 0, 0};
+    for (int axis = 0; axis < 2; ++axis) {
+        auto v = [&](int i) { return axis ? p[i].y : p[i].x; };
+        const float a = v(1) - v(0), b = v(2) - 2 * v(1) + v(0), c = v(3) + 3 * (v(1) - v(2)) - v(0);
+        coeff[0] += c * c;
+        coeff[1] += 3 * b * c;
+        coeff[2] += 2 * b * b + c * a;
+        coeff[3] += a * b;
+    }
+    float roots[3];
+    int n = 0;
+    if (std::fabs(coeff[0]) <= 1.0f / 4096) {
+        double r[2];
+        n = quadRootsUnit(coeff[1], coeff[2], coeff[3], r);
+        for (int i = 0; i < n; ++i) roots[i] = float(r[i]);
+    } else {
+        // Monic cubic t^3 + a t^2 + b t + c, by the trigonometric or Cardano form.
+        const float inv = 1 / coeff[0];
+        const float a = coeff[1] * inv, b = coeff[2] * inv, c = coeff[3] * inv;
+        const float q = (a * a - b * 3) / 9;
+        const float r = (2 * a * a * a - 9 * a * b + 27 * c) / 54;
+        const float q3 = q * q * q;
+        const float aThird = a / 3;
+        constexpr float kPi = 3.14159265f;
+        if (r * r - q3 < 0) {
+            const float theta = std::acos(std::clamp(r / std::sqrt(q3), -1.0f, 1.0f));
+            const float m = -2 * std::sqrt(q);
+            roots[0] = std::clamp(m * std::cos(theta / 3) - aThird, 0.0f, 1.0f);
+            roots[1] = std::clamp(m * std::cos((theta + 2 * kPi) / 3) - aThird, 0.0f, 1.0f);
+            roots[2] = std::clamp(m * std::cos((theta - 2 * kPi) / 3) - aThird, 0.0f, 1.0f);
+            std::sort(roots, roots + 3);
+            n = int(std::unique(roots, roots + 3) - roots);
+        } else {
+            float A = std::cbrt(std::fabs(r) + std::sqrt(r * r - q3));
+            if (r > 0) A = -A;
+            if (A != 0) A += q / A;
+            roots[0] = std::clamp(A - aThird, 0.0f, 1.0f);
+            n = 1;
+        }
+    }
+    int count = 0;
+    for (int i = 0; i < n; ++i)
+        if (roots[i] > 0 && roots[i] < 1) ts[count++] = roots[i];
+    return count;
+}
+
+// Cubics whose control points lie within 90 degrees of the chord at both ends are cut into
+// chords whole; others are first split at their points of greatest curvature.
+bool cubicIsNice(const Point p[4]) {
+    auto within90 = [](Point a, Point pivot, Point b) { return dot(a - pivot, b - pivot) >= 0; };
+    return within90(p[1], p[0], p[3]) && within90(p[2], p[0], p[3]) && within90(p[1], p[3], p[0]) &&
+           within90(p[2], p[3], p[0]);
+}
+
+void hairCubicPiece(const Point p[4], const LineSink& lines);
+
 void hairCubic(const Point p[4], const LineSink& lines) {
+    float ts[3];
+    const int n = cubicIsNice(p) ? 0 : maxCurvatureTs(p, ts);
+    Point rest[4] = {p[0], p[1], p[2], p[3]};
+    float done = 0;
+    for (int i = 0; i < n; ++i) {
+        const float t = (ts[i] - done) / (1 - done);
+        if (!(t > 0 && t < 1)) break;
+        Point halves[7];
+        chopCubicAt(rest, t, halves);
+        hairCubicPiece(halves, lines);
+        std::copy(halves + 3, halves + 7, rest);
+        done = ts[i];
+    }
+    hairCubicPiece(rest, lines);
+}
+
+void hairCubicPiece(const Point p[4], const LineSink& lines) {
     const int n = cubicLines(p);
     if (n == 1) {
         const Point tmp[2] = {p[0], p[3]};
