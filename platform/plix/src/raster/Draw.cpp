@@ -168,6 +168,15 @@ void drawOval(const DrawTarget& t, const Rect& oval, const Matrix& ctm, const Pa
     drawPath(t, p, ctm, paint);
 }
 
+void drawHairlineSegments(const DrawTarget& t, const Point devicePts[], size_t count, bool chained,
+                          const Matrix& ctm, const Paint& paint) {
+    if (!devicePts || count < 2) return;
+    withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) {
+        const size_t step = chained ? 1 : 2;
+        for (size_t i = 0; i + 1 < count; i += step) hairLines(devicePts + i, 2, clip, paint.antiAlias, b);
+    });
+}
+
 void drawPaint(const DrawTarget& t, const Paint& paint) {
     withBlitter(t, paint, Matrix(), [&](Blitter& b, const IRect& clip) {
         b.blitRect(clip.left, clip.top, clip.width(), clip.height());
