@@ -29,7 +29,7 @@ function draw(canvas, cmd, args, o) {
   canvas.save();
   if (o.matrix) {
     const m = o.matrix.split(',').map(parseFloat);
-    canvas.concat([m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
+    canvas.concat(m.length === 9 ? m : [m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
   }
   let pth = null;
   if (cmd === 'path') {

@@ -85,7 +85,7 @@ bool drawAsHairline(const DrawTarget& t, const Path& path, const Matrix& ctm, co
         thin.setAlpha(thinStrokeAlpha(alpha, coverage) / 255.0f);
         hairPaint = &thin;
     }
-    const Path device = path.makeTransform(ctm);
+    const Path device = hairlineDevicePath(path, ctm);
     withBlitter(t, *hairPaint, ctm, [&](Blitter& b, const IRect& clip) {
         hairPath(device, paint.cap, clip, paint.antiAlias, b);
     });

@@ -27,6 +27,10 @@ void hairLines(const Point pts[], int count, const IRect& clip, bool antiAlias, 
 // contours by 1/2 and pi/8 of a pixel (the area of the cap); closed contours have none.
 void hairPath(const Path& devicePath, StrokeCap cap, const IRect& clip, bool antiAlias, Blitter& blitter);
 
+// The path in device space for hairlines: mapped by m, with quads and conics kept exact under
+// perspective (as conics).
+Path hairlineDevicePath(const Path& path, const Matrix& m);
+
 // True when an anti-aliased stroke of this width under ctm is drawn as a hairline: the width
 // mapped along both axes is at most one pixel (a cheap length, as the reference measures it).
 // *coverage gets the mapped width (1 for width 0). Never under perspective.

@@ -222,6 +222,60 @@ Contour scanContour(const Path& path, size_t verb, size_t pt) {
 
 }  // namespace
 
+Path hairlineDevicePath(const Path& path, const Matrix& m) {
+    if (!m.hasPerspective()) return path.makeTransform(m);
+    // Under perspective a quad or conic maps exactly to a conic: its homogeneous control points
+    // keep their w as the weight. Cubics are cut in four and their control points mapped.
+    struct H {
+        float x, y, w;
+    };
+    auto map = [&](Point p) {
+        return H{m[0] * p.x + m[1] * p.y + m[2], m[3] * p.x + m[4] * p.y + m[5], m[6] * p.x + m[7] * p.y + m[8]};
+    };
+    auto project = [](H h) { return Point{h.x / h.w, h.y / h.w}; };
+    Path out;
+    const auto& verbs = path.verbs();
+    const auto& pts = path.points();
+    const auto& weights = path.conicWeights();
+    size_t pi = 0, wi = 0;
+    Point last{};
+    for (const PathVerb v : verbs) {
+        switch (v) {
+            case PathVerb::Move: out.moveTo(m.mapPoint(pts[pi])); last = pts[pi]; ++pi; break;
+            case PathVerb::Line: out.lineTo(m.mapPoint(pts[pi])); last = pts[pi]; ++pi; break;
+            case PathVerb::Quad:
+            case PathVerb::Conic: {
+                const float w = v == PathVerb::Conic ? weights[wi++] : 1;
+                const H h0 = map(last), h1 = map(pts[pi]), h2 = map(pts[pi + 1]);
+                const float ends = h0.w * h2.w;
+                if (ends > 0 && h1.w != 0) {
+                    out.conicTo(project(h1), project(h2), w * h1.w / std::sqrt(ends));
+                } else {
+                    out.lineTo(m.mapPoint(pts[pi])).lineTo(m.mapPoint(pts[pi + 1]));
+                }
+                last = pts[pi + 1];
+                pi += 2;
+                break;
+            }
+            case PathVerb::Cubic: {
+                // Halved twice, then each quarter's control points mapped, as the reference does.
+                Point halves[7], quarters[13];
+                const Point c[4] = {last, pts[pi], pts[pi + 1], pts[pi + 2]};
+                chopCubicAt(c, 0.5f, halves);
+                chopCubicAt(halves, 0.5f, quarters);
+                chopCubicAt(halves + 3, 0.5f, quarters + 6);
+                for (int k = 0; k < 12; k += 3)
+                    out.cubicTo(m.mapPoint(quarters[k + 1]), m.mapPoint(quarters[k + 2]), m.mapPoint(quarters[k + 3]));
+                last = pts[pi + 2];
+                pi += 3;
+                break;
+            }
+            case PathVerb::Close: out.close(); break;
+        }
+    }
+    return out;
+}
+
 void hairPath(const Path& path, StrokeCap cap, const IRect& clip, bool antiAlias, Blitter& blitter) {
     if (clip.isEmpty() || !path.isFinite()) return;
     const LineSink lines{clip, antiAlias, blitter};
