@@ -177,6 +177,18 @@ TEST(Hairline, BadCoordinatesNeitherCrashNorHang) {
                 EXPECT_NEAR(sum, 16 * 255, 255) << seg[0].x;
             }
         }
+    // Curves far out or overflowing draw their visible chords at most, each cut into a bounded
+    // number of chords.
+    for (const float big : {1e9f, 1e30f, 3e38f})
+        for (int aa = 0; aa < 2; ++aa) {
+            Path curves;
+            curves.moveTo({-big, 8}).quadTo({big, -big}, {big, 8});
+            curves.moveTo({-big, -big}).cubicTo({big, big}, {-big, big}, {big, -big});
+            curves.moveTo({0, 0}).conicTo({big, 0}, {big, big}, 0.7f);
+            SumBlitter b(16, 16);
+            hairPath(curves, StrokeCap::Round, IRect::MakeWH(16, 16), aa, b);
+            EXPECT_LT(b.calls, 16 * 16 * 64) << big;
+        }
     // Non-finite paths draw nothing.
     Path p;
     p.moveTo({1, 1}).lineTo({nan, 4});
