@@ -254,9 +254,9 @@ void Canvas::drawPoints(PointMode mode, size_t count, const Point pts[], const P
     Paint paint = paint0;
     paint.style = PaintStyle::Stroke;
     // Lines take the points in pairs; a polygon joins each point to the next. Either way each
-    // segment is stroked on its own, with the paint's caps and no joins.
+    // segment is drawn on its own: hairlines between the device points without caps, wider
+    // lines stroked with the paint's caps and no joins.
     if (mode != PointMode::Points && paint.strokeWidth == 0) {
-        // Hairline lines are drawn between the device points without caps.
         std::vector<Point> device(count);
         t.ctm.mapPoints(device.data(), pts, int(count));
         plix::drawHairlineSegments(t.dt, device.data(), count, mode == PointMode::Polygon, t.ctm, paint);
