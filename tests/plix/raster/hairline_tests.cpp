@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "geometry/Path.h"
+#include "geometry/Stroker.h"
+#include "raster/Draw.h"
 #include "raster/Hairline.h"
 
 using namespace plix;
@@ -228,6 +230,36 @@ TEST(Hairline, ThinStrokeRule) {
     EXPECT_EQ(thinStrokeAlpha(255, 0.7f), 178);
     EXPECT_EQ(thinStrokeAlpha(77, 0.7f), 53);
     EXPECT_EQ(thinStrokeAlpha(255, 1), 255);
+}
+
+// A thin anti-aliased stroke is a hairline only where coverage can stand for alpha (SrcOver and
+// the like); under other blend modes it keeps its width and is filled as a stroke outline.
+TEST(Hairline, ThinStrokesAreHairlinesOnlyWhereCoverageActsAsAlpha) {
+    const Path diagonal = line({2.3f, 3.1f}, {13.6f, 11.7f});
+    auto render = [](auto&& drawInto) {
+        std::vector<uint8_t> px(16 * 16 * 4, 0);
+        Pixmap pm;
+        EXPECT_TRUE(pm.reset(ImageInfo::Make(16, 16, ColorType::RGBA8888, AlphaType::Premul), px.data(), 16 * 4));
+        drawInto(DrawTarget{pm, IRect::MakeWH(16, 16), nullptr});
+        return px;
+    };
+    Paint thin;
+    thin.antiAlias = true;
+    thin.style = PaintStyle::Stroke;
+    thin.strokeWidth = 0.5f;
+    Paint hair = thin;
+    hair.strokeWidth = 0;
+    hair.setAlpha(127 / 255.0f);  // 255 * int(0.5 * 256) >> 8
+    EXPECT_EQ(render([&](const DrawTarget& t) { drawPath(t, diagonal, Matrix(), thin); }),
+              render([&](const DrawTarget& t) { drawPath(t, diagonal, Matrix(), hair); }));
+
+    thin.setBlendMode(BlendMode::Src);
+    Path outline;
+    ASSERT_TRUE(strokePath(diagonal, {0.5f, 4, StrokeCap::Butt, StrokeJoin::Miter}, 1, &outline));
+    Paint fill = thin;
+    fill.style = PaintStyle::Fill;
+    EXPECT_EQ(render([&](const DrawTarget& t) { drawPath(t, diagonal, Matrix(), thin); }),
+              render([&](const DrawTarget& t) { drawPath(t, outline, Matrix(), fill); }));
 }
 
 }  // namespace
