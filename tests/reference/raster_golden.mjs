@@ -1,6 +1,6 @@
 // Renders the raster drawing scenes of tests/plix/raster/fixtures/scenes.txt with the reference
 // engine and writes each as <name>.png beside the scene file (see lib/golden.mjs).
-// Run by hand when scenes change: node raster_golden.mjs
+// Run by hand when scenes change: node raster_golden.mjs [name-prefix ...] (only those scenes).
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { CK, argb, renderScenes } from './lib/golden.mjs';
@@ -32,7 +32,7 @@ function draw(canvas, cmd, args, o) {
   canvas.save();
   if (o.matrix) {
     const m = o.matrix.split(',').map(parseFloat);
-    canvas.concat([m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
+    canvas.concat(m.length === 9 ? m : [m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
   }
   let pth = null;
   if (cmd === 'path') {
@@ -62,4 +62,4 @@ function draw(canvas, cmd, args, o) {
 renderScenes(fixtures, (canvas, cmd, args, o) => {
   if (cmd === 'clear') canvas.clear(argb(args));
   else draw(canvas, cmd, args, o);
-});
+}, process.argv.slice(2));

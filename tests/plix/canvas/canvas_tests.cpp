@@ -265,6 +265,35 @@ TEST(Canvas, PointsLinesAndPolygons) {
     c->drawPoints(PointMode::Lines, 0, nullptr, thick);
 }
 
+TEST(Canvas, HairlinePointListsIgnoreCaps) {
+    // Width-0 point lists, as the reference draws them: lines and polygons between the device
+    // points with no caps; aliased points light the pixel the point is in (an integer point
+    // is the pixel after it).
+    auto s = rgbaSurface(12, 6);
+    Canvas* c = s->canvas();
+    const Point pts[] = {{1.3f, 1.5f}, {5.5f, 1.5f}, {10.2f, 3.5f}};
+    std::vector<uint32_t> butt, square;
+    for (StrokeCap cap : {StrokeCap::Butt, StrokeCap::Square}) {
+        c->clear(kWhite);
+        Paint hair = solid(0xff000000);
+        hair.antiAlias = true;
+        hair.cap = cap;
+        c->drawPoints(PointMode::Polygon, 3, pts, hair);
+        c->drawLine({1.2f, 4.5f}, {9.7f, 4.5f}, hair);
+        auto& out = cap == StrokeCap::Butt ? butt : square;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 12; ++x) out.push_back(px(s, x, y));
+    }
+    EXPECT_EQ(butt, square);
+    EXPECT_EQ(px(s, 0, 4), kWhitePx);  // a square cap would reach column 0
+
+    c->clear(kWhite);
+    const Point dots[] = {{2, 1}, {7.9f, 3}};
+    c->drawPoints(PointMode::Points, 2, dots, solid(0xffff0000));
+    EXPECT_EQ(rows(s, kRedPx), (std::vector<std::string>{"............", "..#.........", "............",
+                                                         ".......#....", "............", "............"}));
+}
+
 TEST(Canvas, RoundRectDifferenceNeedsTheInnerInside) {
     auto s = rgbaSurface(6, 6);
     Canvas* c = s->canvas();

@@ -43,9 +43,10 @@ inline void drawLine(const DrawTarget& t, const std::string& line) {
                                                                  : PathFillType::Winding;
             else if (k == "blend") paint.setBlendMode(blendByName(v));
             else if (k == "matrix") {
-                float a[6];
-                std::sscanf(v.c_str(), "%f,%f,%f,%f,%f,%f", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]);
-                m = Matrix::MakeAll(a[0], a[1], a[2], a[3], a[4], a[5], 0, 0, 1);
+                float a[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // the perspective row is optional
+                std::sscanf(v.c_str(), "%f,%f,%f,%f,%f,%f,%f,%f,%f", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5], &a[6],
+                            &a[7], &a[8]);
+                m = Matrix::MakeAll(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
             } else ADD_FAILURE() << "unknown option " << k;
         }
     }

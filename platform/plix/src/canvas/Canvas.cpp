@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "canvas/ImageSampler.h"
 #include "canvas/PixelConvert.h"
@@ -282,7 +283,14 @@ void Canvas::drawPoints(PointMode mode, size_t count, const Point pts[], const P
     Paint paint = paint0;
     paint.style = PaintStyle::Stroke;
     // Lines take the points in pairs; a polygon joins each point to the next. Either way each
-    // segment is stroked on its own, with the paint's caps and no joins.
+    // segment is drawn on its own: hairlines between the device points without caps, wider
+    // lines stroked with the paint's caps and no joins.
+    if (mode != PointMode::Points && paint.strokeWidth == 0) {
+        std::vector<Point> device(count);
+        t.ctm.mapPoints(device.data(), pts, int(count));
+        plix::drawHairlineSegments(t.dt, device.data(), count, mode == PointMode::Polygon, t.ctm, paint);
+        return;
+    }
     if (mode != PointMode::Points) {
         const size_t step = mode == PointMode::Lines ? 2 : 1;
         for (size_t i = 0; i + 1 < count; i += step) {
@@ -293,8 +301,9 @@ void Canvas::drawPoints(PointMode mode, size_t count, const Point pts[], const P
         }
         return;
     }
-    // Points: a square (or a circle with round caps) the stroke width across; hairline points
-    // cover one device pixel centred on the point.
+    // Points: a square (or a circle with round caps) the stroke width across. Hairline points,
+    // whatever the cap: anti-aliased, a device pixel's square centred on the point; aliased, the
+    // pixel the point is in.
     Paint fill = paint0;
     fill.style = PaintStyle::Fill;
     const float w = paint.strokeWidth;
@@ -306,8 +315,11 @@ void Canvas::drawPoints(PointMode mode, size_t count, const Point pts[], const P
         Path p;
         if (hairline) {
             const Point d = t.ctm.mapPoint(pts[i]);
+            if (!d.isFinite()) continue;
+            const Rect square = paint.antiAlias ? Rect{d.x - 0.5f, d.y - 0.5f, d.x + 0.5f, d.y + 0.5f}
+                                                : Rect::MakeXYWH(std::floor(d.x), std::floor(d.y), 1, 1);
             Path dev;
-            dev.addRect({d.x - 0.5f, d.y - 0.5f, d.x + 0.5f, d.y + 0.5f});
+            dev.addRect(square);
             p = dev.makeTransform(inv);
         } else if (paint.cap == StrokeCap::Round) {
             p.addCircle(pts[i].x, pts[i].y, w / 2);

@@ -5,6 +5,7 @@
 
 #include "geometry/PathOps.h"
 #include "geometry/Stroker.h"
+#include "raster/Hairline.h"
 #include "raster/ImageBlitter.h"
 #include "raster/PipelineBlitter.h"
 #include "raster/ScanConverter.h"
@@ -75,6 +76,31 @@ bool strokeOutline(const Path& path, const Paint& paint, float resScale, Path* o
     return true;
 }
 
+// Hairlines (width 0) and anti-aliased strokes at most a device pixel wide, which the reference
+// draws as hairlines with their alpha scaled by the width when the blend mode lets coverage
+// stand for alpha. True when drawn (or when nothing is to be drawn).
+bool drawAsHairline(const DrawTarget& t, const Path& path, const Matrix& ctm, const Paint& paint) {
+    const float width = paint.strokeWidth;
+    if (width < 0 || std::isnan(width)) return true;
+    float coverage = 1;
+    if (width > 0 && (!paint.antiAlias || !strokeDrawsAsHairline(width, ctm, &coverage))) return false;
+    const Paint* hairPaint = &paint;
+    Paint thin;
+    if (coverage != 1) {
+        BlendMode mode;
+        if (!paint.asBlendMode(&mode) || !blendSupportsCoverageAsAlpha(mode)) return false;
+        thin = paint;
+        const uint8_t alpha = uint8_t(std::lround(std::clamp(paint.alpha(), 0.0f, 1.0f) * 255));
+        thin.setAlpha(thinStrokeAlpha(alpha, coverage) / 255.0f);
+        hairPaint = &thin;
+    }
+    const Path device = hairlineDevicePath(path, ctm);
+    withBlitter(t, *hairPaint, ctm, [&](Blitter& b, const IRect& clip) {
+        hairPath(device, paint.cap, clip, paint.antiAlias, b);
+    });
+    return true;
+}
+
 }  // namespace
 
 // Stroke and fill covers the union of the path filled with the winding rule (whatever its own
@@ -114,15 +140,7 @@ void drawPath(const DrawTarget& t, const Path& path, const Matrix& ctm, const Pa
         withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) { fillPath(path, ctm, clip, aa, b); });
         return;
     }
-    if (paint.style == PaintStyle::Stroke && paint.strokeWidth <= 0) {
-        if (paint.strokeWidth < 0 || std::isnan(paint.strokeWidth)) return;
-        // Hairline: one device pixel wide whatever the matrix.
-        const Path device = path.makeTransform(ctm);
-        Path outline;
-        if (!strokePath(device, strokeParams(paint, 1), 1, &outline)) return;
-        withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) { fillPath(outline, Matrix(), clip, aa, b); });
-        return;
-    }
+    if (paint.style == PaintStyle::Stroke && drawAsHairline(t, path, ctm, paint)) return;
     if (!std::isfinite(paint.strokeWidth)) return;
     Path outline;
     if (!strokeOutline(path, paint, resScaleOf(ctm), &outline)) return;
@@ -177,6 +195,15 @@ void drawOval(const DrawTarget& t, const Rect& oval, const Matrix& ctm, const Pa
     Path p;
     p.addOval(oval.makeSorted());
     drawPath(t, p, ctm, paint);
+}
+
+void drawHairlineSegments(const DrawTarget& t, const Point devicePts[], size_t count, bool chained,
+                          const Matrix& ctm, const Paint& paint) {
+    if (!devicePts || count < 2) return;
+    withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) {
+        const size_t step = chained ? 1 : 2;
+        for (size_t i = 0; i + 1 < count; i += step) hairLines(devicePts + i, 2, clip, paint.antiAlias, b);
+    });
 }
 
 void drawPaint(const DrawTarget& t, const Paint& paint) {

@@ -22,6 +22,10 @@ void drawPath(const DrawTarget& t, const Path& path, const Matrix& ctm, const Pa
 void drawRect(const DrawTarget& t, const Rect& r, const Matrix& ctm, const Paint& paint);
 void drawRRect(const DrawTarget& t, const RRect& rr, const Matrix& ctm, const Paint& paint);
 void drawOval(const DrawTarget& t, const Rect& oval, const Matrix& ctm, const Paint& paint);
+// Hairlines between device-space points, each line drawn on its own and without caps, as the
+// reference draws point lists at width 0: consecutive pairs, or a chain when chained.
+void drawHairlineSegments(const DrawTarget& t, const Point devicePts[], size_t count, bool chained,
+                          const Matrix& ctm, const Paint& paint);
 // Covers the whole clip.
 void drawPaint(const DrawTarget& t, const Paint& paint);
 
