@@ -1,6 +1,7 @@
 // Renders the raster drawing scenes of tests/plix/raster/fixtures/scenes.txt with the reference
 // engine and writes each as <name>.png beside the scene file (see lib/golden.mjs).
-// Run by hand when scenes change: node raster_golden.mjs
+// Run by hand when scenes change: node raster_golden.mjs [NAME-REGEXP] (only the scenes whose
+// names match, e.g. node raster_golden.mjs '^lowp_')
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { CK, argb, renderScenes } from './lib/golden.mjs';
@@ -69,4 +70,4 @@ function draw(canvas, cmd, args, o) {
 renderScenes(fixtures, (canvas, cmd, args, o) => {
   if (cmd === 'clear') canvas.clear(argb(args));
   else draw(canvas, cmd, args, o);
-});
+}, process.argv[2] ? new RegExp(process.argv[2]) : null);
