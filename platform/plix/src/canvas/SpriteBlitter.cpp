@@ -35,11 +35,12 @@ std::unique_ptr<SpriteBlitter> SpriteBlitter::Make(const Pixmap& dst, const Pixm
     const bool isMode = paint.asBlendMode(&mode);
     const bool srcOpaque = src.alphaType() == AlphaType::Opaque || !hasAlphaChannel(src.colorType());
     const bool opaque = srcOpaque && paint.alpha() >= 1 && !paint.colorFilter;
-    // Same 32-bit layout on both sides, both premultiplied, plain SrcOver: the 8-bit rule.
+    // Same 32-bit layout on both sides, both premultiplied, plain SrcOver: the 8-bit rule (a
+    // paint alpha that rounds to 0 draws nothing, which the float pipeline does exactly).
     const ColorType ct = dst.colorType();
     if ((ct == ColorType::RGBA8888 || ct == ColorType::BGRA8888) && src.colorType() == ct &&
         dst.alphaType() == AlphaType::Premul && src.alphaType() == AlphaType::Premul && isMode &&
-        mode == BlendMode::SrcOver && !paint.colorFilter) {
+        mode == BlendMode::SrcOver && !paint.colorFilter && paint.alpha() * 255 >= 0.5f) {
         b->fLowp = &lowpKernels();
         b->fSrcRow0 = static_cast<const char*>(src.addr(area.left - x, area.top - y));
         b->fSrcRowBytes = src.rowBytes();
