@@ -5,7 +5,8 @@
 // the destination's share is scaled by (256 - alpha) and shifted down, so a faint colour drawn
 // again and again walks the destination down where the float pipeline's round-to-nearest stays
 // put. Every other blend mode, and every shaded source (gradients, sampled or scaled images,
-// runtime shaders), stays in the float pipeline there, with round-to-nearest on store.
+// colour shaders, runtime shaders), stays in the float pipeline there, with round-to-nearest on
+// store; so do all draws into other formats (Alpha8, RGB565 measured) and unpremultiplied ones.
 //
 // The rules, per channel (s, d: premultiplied 8-bit source and destination, sa its alpha):
 //   full coverage:         s + (d (256 - sa) >> 8)
