@@ -1,6 +1,6 @@
 // Renders the canvas scenes of tests/plix/canvas/fixtures/scenes.txt with the reference engine
 // and writes each as <name>.png beside the scene file (see lib/golden.mjs). Run by hand when
-// scenes change: node canvas_golden.mjs [name-prefix ...] (only those scenes).
+// scenes change: node canvas_golden.mjs [NAME-REGEXP] (only the scenes whose names match).
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { CK, argb, renderScenes } from './lib/golden.mjs';
@@ -126,4 +126,4 @@ function run(canvas, cmd, args, o) {
   paint.delete();
 }
 
-renderScenes(fixtures, run, process.argv.slice(2));
+renderScenes(fixtures, run, process.argv[2] ? new RegExp(process.argv[2]) : null);

@@ -1,6 +1,7 @@
 // Renders the raster drawing scenes of tests/plix/raster/fixtures/scenes.txt with the reference
 // engine and writes each as <name>.png beside the scene file (see lib/golden.mjs).
-// Run by hand when scenes change: node raster_golden.mjs [name-prefix ...] (only those scenes).
+// Run by hand when scenes change: node raster_golden.mjs [NAME-REGEXP] (only the scenes whose
+// names match, e.g. node raster_golden.mjs '^lowp_')
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { CK, argb, renderScenes } from './lib/golden.mjs';
@@ -13,8 +14,7 @@ function makePaint(o) {
   p.setColor(argb(o.color || 'ff000000'));
   p.setAntiAlias(o.aa === '1');
   const style = o.style || 'fill';
-  // The wrapper names no stroke-and-fill style; the engine takes its value (2) all the same.
-  p.setStyle(style === 'fill' ? CK.PaintStyle.Fill : style === 'stroke' ? CK.PaintStyle.Stroke : { value: 2 });
+  p.setStyle(style === 'fill' ? CK.PaintStyle.Fill : CK.PaintStyle.Stroke);
   if (style !== 'fill') p.setStrokeWidth(parseFloat(o.width || '0'));
   if (o.cap) p.setStrokeCap({ butt: CK.StrokeCap.Butt, round: CK.StrokeCap.Round, square: CK.StrokeCap.Square }[o.cap]);
   if (o.join) p.setStrokeJoin({ miter: CK.StrokeJoin.Miter, round: CK.StrokeJoin.Round, bevel: CK.StrokeJoin.Bevel }[o.join]);
@@ -23,16 +23,14 @@ function makePaint(o) {
   return p;
 }
 
-// The wrapper names no inverse fill types; the engine takes their values (2, 3) all the same.
-const fillTypes = { winding: CK.FillType.Winding, evenodd: CK.FillType.EvenOdd, inversewinding: { value: 2 },
-                    inverseevenodd: { value: 3 } };
+const fillTypes = { winding: CK.FillType.Winding, evenodd: CK.FillType.EvenOdd };
 
 function draw(canvas, cmd, args, o) {
   const paint = makePaint(o);
   canvas.save();
   if (o.matrix) {
     const m = o.matrix.split(',').map(parseFloat);
-    canvas.concat(m.length === 9 ? m : [m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
+    canvas.concat([m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
   }
   let pth = null;
   if (cmd === 'path') {
@@ -47,8 +45,18 @@ function draw(canvas, cmd, args, o) {
     pth = b.detachAndDelete();
   }
   const fill = o.fill || 'winding';
+  if (fill.startsWith('inverse')) throw new Error('the reference build has no inverse fill types');
   pth.setFillType(fillTypes[fill]);
-  if (cmd === 'rect' && !fill.startsWith('inverse') && (o.style || 'fill') === 'fill') {
+  if (o.style === 'strokeandfill') {
+    // The reference wrapper has no stroke-and-fill style: fill the union of the shape and its
+    // stroke outline, which is what the style covers.
+    const stroked = pth.makeStroked({ width: parseFloat(o.width), cap: CK.StrokeCap.Butt, join: CK.StrokeJoin.Miter });
+    const both = CK.Path.MakeFromOp(pth, stroked, CK.PathOp.Union);
+    paint.setStyle(CK.PaintStyle.Fill);
+    canvas.drawPath(both, paint);
+    both.delete();
+    stroked.delete();
+  } else if (cmd === 'rect' && !fill.startsWith('inverse') && (o.style || 'fill') === 'fill') {
     const n = args.trim().split(/\s+/).map(parseFloat);
     canvas.drawRect(CK.LTRBRect(n[0], n[1], n[2], n[3]), paint);
   } else {
@@ -62,4 +70,4 @@ function draw(canvas, cmd, args, o) {
 renderScenes(fixtures, (canvas, cmd, args, o) => {
   if (cmd === 'clear') canvas.clear(argb(args));
   else draw(canvas, cmd, args, o);
-}, process.argv.slice(2));
+}, process.argv[2] ? new RegExp(process.argv[2]) : null);

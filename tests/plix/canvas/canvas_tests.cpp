@@ -188,6 +188,36 @@ TEST(Canvas, LayerAlphaBlendsOnceAtRestore) {
     EXPECT_EQ(px(s, 3, 0), kWhitePx);
 }
 
+// Layers come back through the reference engine's 8-bit sprite rule on premultiplied 32-bit
+// pixels; the expected pixels are the reference's, from eight layers in a row over an opaque
+// and a translucent pixel.
+TEST(Canvas, LayersRestoreWithTheEightBitRule) {
+    struct Case {
+        uint8_t layerAlpha;
+        uint32_t argb;        // the colour drawn inside each layer
+        uint32_t want[2];     // 0xAABBGGRR
+    };
+    const Case cases[] = {
+        {1, 0xffff0000, {0xff785848, 0x80382828}},
+        {128, 0xffff0000, {0xff0000fe, 0xfe0000fe}},
+        {128, 0xc814f05a, {0xff5aed14, 0xfc59eb14}},
+        {254, 0x4d0ac828, {0xff2cbf0b, 0xf627bd09}},
+    };
+    for (const Case& k : cases) {
+        auto s = rgbaSurface(2, 1);
+        const uint32_t start[2] = {0xff806040, 0x80403020};  // (64, 96, 128, 255), (32, 48, 64, 128)
+        std::memcpy(s->peekPixels().addr(0, 0), start, sizeof(start));
+        Canvas* c = s->canvas();
+        for (int i = 0; i < 8; ++i) {
+            c->saveLayerAlpha(nullptr, k.layerAlpha);
+            c->drawRect({0, 0, 2, 1}, solid(k.argb));
+            c->restore();
+        }
+        EXPECT_EQ(px(s, 0, 0), k.want[0]) << int(k.layerAlpha) << std::hex << " " << k.argb;
+        EXPECT_EQ(px(s, 1, 0), k.want[1]) << int(k.layerAlpha) << std::hex << " " << k.argb;
+    }
+}
+
 TEST(Canvas, LayerBoundsClipAndBlendMode) {
     auto s = rgbaSurface(4, 4);
     Canvas* c = s->canvas();

@@ -32,13 +32,25 @@ function writeScenePng(canvas, w, h, file) {
   img.delete();
 }
 
-// Renders every scene of <fixtures>/scenes.txt: "scene NAME W H" starts a surface cleared to
-// transparent, "end" writes <fixtures>/NAME.png, and every other line goes to
-// draw(canvas, cmd, args, options, scene), args being the text between the command and '|'.
-// With prefixes, only the scenes whose names start with one of them are written.
-export function renderScenes(fixtures, draw, prefixes = []) {
+// The engine's own surfaces (MakeSurface) hold unpremultiplied pixels, which sends every draw
+// through its float pipeline; a premultiplied surface over our own memory is what an N32 target
+// is, where the engine draws some blends with 8-bit integers.
+function makePremulSurface(w, h) {
+  const info = { width: w, height: h, colorType: CK.ColorType.RGBA_8888, alphaType: CK.AlphaType.Premul,
+                 colorSpace: CK.ColorSpace.SRGB };
+  const pixels = CK.Malloc(Uint8Array, w * h * 4);
+  pixels.toTypedArray().fill(0);
+  const surface = CK.MakeRasterDirectSurface(info, pixels, w * 4);
+  return { surface, free: () => { surface.delete(); CK.Free(pixels); } };
+}
+
+// Renders every scene of <fixtures>/scenes.txt: "scene NAME W H [premul]" starts a surface
+// cleared to transparent (premultiplied when asked, unpremultiplied otherwise), "end" writes
+// <fixtures>/NAME.png, and every other line goes to draw(canvas, cmd, args, options, scene), args
+// being the text between the command and '|'. With only (a RegExp), other scenes are skipped.
+export function renderScenes(fixtures, draw, only = null) {
   const lines = fs.readFileSync(path.join(fixtures, 'scenes.txt'), 'utf8').split('\n');
-  let surface = null, canvas = null, scene = null, count = 0;
+  let surface = null, canvas = null, scene = null, count = 0, skipping = false;
   for (const raw of lines) {
     const line = raw.trim();
     if (!line || line.startsWith('#')) continue;
@@ -48,15 +60,18 @@ export function renderScenes(fixtures, draw, prefixes = []) {
     const args = head.trim().slice(cmd.length).trim();
     if (cmd === 'scene') {
       scene = { name: words[1], w: parseInt(words[2]), h: parseInt(words[3]) };
-      surface = CK.MakeSurface(scene.w, scene.h);
-      canvas = surface.getCanvas();
+      skipping = only !== null && !only.test(scene.name);
+      if (skipping) continue;
+      surface = words[4] === 'premul' ? makePremulSurface(scene.w, scene.h)
+                                      : { surface: CK.MakeSurface(scene.w, scene.h) };
+      canvas = surface.surface.getCanvas();
       canvas.clear(CK.TRANSPARENT);
+    } else if (skipping) {
+      continue;
     } else if (cmd === 'end') {
-      if (!prefixes.length || prefixes.some((p) => scene.name.startsWith(p))) {
-        writeScenePng(canvas, scene.w, scene.h, path.join(fixtures, scene.name + '.png'));
-        ++count;
-      }
-      surface.delete();
+      writeScenePng(canvas, scene.w, scene.h, path.join(fixtures, scene.name + '.png'));
+      if (surface.free) surface.free(); else surface.surface.delete();
+      ++count;
     } else {
       draw(canvas, cmd, args, parseOptions(opts), scene);
     }

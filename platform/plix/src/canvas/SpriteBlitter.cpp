@@ -35,6 +35,19 @@ std::unique_ptr<SpriteBlitter> SpriteBlitter::Make(const Pixmap& dst, const Pixm
     const bool isMode = paint.asBlendMode(&mode);
     const bool srcOpaque = src.alphaType() == AlphaType::Opaque || !hasAlphaChannel(src.colorType());
     const bool opaque = srcOpaque && paint.alpha() >= 1 && !paint.colorFilter;
+    // Same 32-bit layout on both sides, both premultiplied, plain SrcOver: the 8-bit rule (a
+    // paint alpha that rounds to 0 draws nothing, which the float pipeline does exactly).
+    const ColorType ct = dst.colorType();
+    if ((ct == ColorType::RGBA8888 || ct == ColorType::BGRA8888) && src.colorType() == ct &&
+        dst.alphaType() == AlphaType::Premul && src.alphaType() == AlphaType::Premul && isMode &&
+        mode == BlendMode::SrcOver && !paint.colorFilter && paint.alpha() * 255 >= 0.5f) {
+        b->fLowp = &lowpKernels();
+        b->fSrcRow0 = static_cast<const char*>(src.addr(area.left - x, area.top - y));
+        b->fSrcRowBytes = src.rowBytes();
+        b->fDstRow0 = static_cast<char*>(dst.addr(area.left, area.top));
+        b->fDstRowBytes = dst.rowBytes();
+        b->fAlpha = uint32_t(std::clamp(paint.alpha(), 0.0f, 1.0f) * 255 + 0.5f);
+    }
     for (int pass = 0; pass < 2; ++pass) {
         const bool coverage = pass == 1;
         Pipeline& p = coverage ? b->fPartial : b->fFull;
@@ -71,6 +84,12 @@ void SpriteBlitter::blitH(int x, int y, int w) {
     // Clamped to the area: callers may hand whole clip rows.
     const int a = std::max(x, fArea.left), e = std::min(x + w, fArea.right);
     if (y < fArea.top || y >= fArea.bottom || a >= e) return;
+    if (fLowp) {
+        const size_t row = size_t(y - fArea.top), col = size_t(a - fArea.left);
+        fLowp->spriteOver(reinterpret_cast<uint32_t*>(fDstRow0 + row * fDstRowBytes) + col,
+                          reinterpret_cast<const uint32_t*>(fSrcRow0 + row * fSrcRowBytes) + col, e - a, fAlpha);
+        return;
+    }
     fBatch.dy = y - fArea.top;
     for (int i = a; i < e; i += kBatch) {
         fBatch.dx = i - fArea.left;

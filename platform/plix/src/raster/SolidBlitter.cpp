@@ -56,6 +56,7 @@ bool SolidBlitter::init(const Pixmap& dst, const Paint& paint) {
     else if (c[3] <= 0) fKind = Kind::Nothing;
     else fKind = Kind::SrcOver;
     fK = &spanKernels();
+    fLowp = &lowpKernels();
     fBase = static_cast<char*>(dst.addr());
     fRowBytes = dst.rowBytes();
     fHeight = dst.height();
@@ -68,7 +69,7 @@ void SolidBlitter::blitH(int x, int y, int w) {
     switch (fKind) {
         case Kind::Nothing: break;
         case Kind::Fill: case Kind::Src: fK->fill(row(x, y), w, fPixel); break;
-        case Kind::SrcOver: fK->srcOver(row(x, y), w, fColor); break;
+        case Kind::SrcOver: fLowp->srcOver(row(x, y), w, fPixel); break;
     }
 }
 
@@ -77,9 +78,8 @@ void SolidBlitter::blitAntiH(int x, int y, const uint8_t* cov, int n) {
     prefetchBelow(x, y, n);
     switch (fKind) {
         case Kind::Nothing: break;
-        // An opaque colour over anything is a lerp towards it.
-        case Kind::Fill: case Kind::Src: fK->lerpCov(row(x, y), n, fColor, cov); break;
-        case Kind::SrcOver: fK->srcOverCov(row(x, y), n, fColor, cov); break;
+        case Kind::Fill: case Kind::SrcOver: fLowp->srcOverCoverage(row(x, y), n, fPixel, cov); break;
+        case Kind::Src: fK->lerpCov(row(x, y), n, fColor, cov); break;
     }
 }
 

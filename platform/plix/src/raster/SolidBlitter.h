@@ -1,7 +1,8 @@
-// The blitter for the commonest draw: one colour, SrcOver or Src, into 32-bit RGBA or BGRA
-// pixels. It works on the pixels in place with the span kernels: opaque runs become plain
-// fills, the rest one fused load-blend-store pass, with no per-draw allocation and no stage
-// list. It computes what the general pipeline computes, to within rounding.
+// The blitter for the commonest draw: one colour, SrcOver or Src, into premultiplied 32-bit RGBA
+// or BGRA pixels. It works on the pixels in place, with no per-draw allocation and no stage
+// list: opaque runs become plain fills, SrcOver runs go through the 8-bit kernels with the
+// reference engine's integer rounding (LowpKernels.h), and Src at partial coverage is a lerp
+// that rounds as the float pipeline does.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 
 #include "core/ImageInfo.h"
 #include "raster/Blitter.h"
+#include "raster/LowpKernels.h"
 #include "raster/Paint.h"
 #include "raster/SpanKernels.h"
 
@@ -37,11 +39,12 @@ private:
     }
 
     const SpanKernels* fK = nullptr;
+    const LowpKernels* fLowp = nullptr;
     char* fBase = nullptr;
     int fHeight = 0;
     size_t fRowBytes = 0;
     float fColor[4] = {};  // premultiplied, pixel channel order, 0..255
-    uint32_t fPixel = 0;   // the colour as stored
+    uint32_t fPixel = 0;   // the colour as stored, rounded to nearest
     enum class Kind { Nothing, Fill, SrcOver, Src } fKind = Kind::Nothing;
 };
 

@@ -50,60 +50,8 @@ inline F coverage8(const uint8_t* cov) {
     return cast(iv) * (1 / 255.0f);
 }
 
-// One pixel as a four-channel vector, for short runs (the edges of anti-aliased shapes are
-// mostly one to three pixels long).
-using F4 = float __attribute__((vector_size(16)));
-using I4 = int32_t __attribute__((vector_size(16)));
-inline F4 load1(const uint32_t* p) {
-    const I4 v = (I4{} + int32_t(*p)) >> I4{0, 8, 16, 24};
-    return __builtin_convertvector(v & 255, F4);
-}
-inline void store1(uint32_t* p, F4 v) {
-    v = v > 0 ? v : F4{};
-    v = v < 255 ? v : F4{} + 255;
-    const I4 b = __builtin_convertvector(v + 0.5f, I4) << I4{0, 8, 16, 24};
-    *p = uint32_t(b[0] | b[1] | b[2] | b[3]);
-}
-
-// A run of pixels: whole groups of eight, then the rest one by one. body8 takes eight pixels
-// and their coverage, body1 one pixel and its coverage.
-template <class Body8, class Body1>
-inline void runs(uint32_t* dst, int n, const uint8_t* cov, Body8&& body8, Body1&& body1) {
-    int i = 0;
-    for (; i + kLanes <= n; i += kLanes) body8(dst + i, cov ? coverage8(cov + i) : splat(1));
-    for (; i < n; ++i) body1(dst + i, cov ? cov[i] * (1 / 255.0f) : 1.0f);
-}
-
 void fill(uint32_t* dst, int n, uint32_t px) {
     for (int i = 0; i < n; ++i) dst[i] = px;
-}
-
-void srcOver(uint32_t* dst, int n, const float c[4]) {
-    const float inv1 = 1.0f - c[3] * (1 / 255.0f);
-    const F inv = splat(inv1);
-    const F4 c4 = {c[0], c[1], c[2], c[3]};
-    runs(
-        dst, n, nullptr,
-        [&](uint32_t* p, F) {
-            Px8 d = load8(p);
-            for (int k = 0; k < 4; ++k) d.c[k] = c[k] + d.c[k] * inv;
-            store8(p, d);
-        },
-        [&](uint32_t* p, float) { store1(p, c4 + load1(p) * inv1); });
-}
-
-void srcOverCov(uint32_t* dst, int n, const float c[4], const uint8_t* cov) {
-    const float a = c[3] * (1 / 255.0f);
-    const F4 c4 = {c[0], c[1], c[2], c[3]};
-    runs(
-        dst, n, cov,
-        [&](uint32_t* p, F k) {
-            Px8 d = load8(p);
-            const F inv = 1.0f - a * k;
-            for (int j = 0; j < 4; ++j) d.c[j] = c[j] * k + d.c[j] * inv;
-            store8(p, d);
-        },
-        [&](uint32_t* p, float k) { store1(p, c4 * k + load1(p) * (1.0f - a * k)); });
 }
 
 // (x + 128 + ((x + 128) >> 8)) >> 8 is x / 255 rounded for x below 65536: applied to the two
@@ -132,7 +80,7 @@ void lerpCov(uint32_t* dst, int n, const float c[4], const uint8_t* cov) {
     }
 }
 
-constexpr SpanKernels kKernels = {fill, srcOver, srcOverCov, lerpCov};
+constexpr SpanKernels kKernels = {fill, lerpCov};
 
 }  // namespace
 

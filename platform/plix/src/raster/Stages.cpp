@@ -1,14 +1,28 @@
-// Picks the build of the fast stages and span kernels for the instruction sets the CPU has.
+// Picks the build of the fast stages, span kernels and 8-bit kernels for the instruction sets the
+// CPU has.
 #include <atomic>
 
+#include "raster/LowpKernels.h"
 #include "raster/Pipeline.h"
 #include "raster/SpanKernels.h"
 
 namespace plix {
 
-namespace sse2 { const StageFn* stageTable(); const SpanKernels* spanKernels(); }
-namespace avx2 { const StageFn* stageTable(); const SpanKernels* spanKernels(); }
-namespace avx512 { const StageFn* stageTable(); const SpanKernels* spanKernels(); }
+namespace sse2 {
+const StageFn* stageTable();
+const SpanKernels* spanKernels();
+const LowpKernels* lowpKernels();
+}  // namespace sse2
+namespace avx2 {
+const StageFn* stageTable();
+const SpanKernels* spanKernels();
+const LowpKernels* lowpKernels();
+}  // namespace avx2
+namespace avx512 {
+const StageFn* stageTable();
+const SpanKernels* spanKernels();
+const LowpKernels* lowpKernels();
+}  // namespace avx512
 
 namespace {
 
@@ -64,6 +78,14 @@ const SpanKernels& spanKernels() {
         case Isa::AVX512: return *avx512::spanKernels();
         case Isa::AVX2: return *avx2::spanKernels();
         default: return *sse2::spanKernels();
+    }
+}
+
+const LowpKernels& lowpKernels() {
+    switch (activeIsa()) {
+        case Isa::AVX512: return *avx512::lowpKernels();
+        case Isa::AVX2: return *avx2::lowpKernels();
+        default: return *sse2::lowpKernels();
     }
 }
 

@@ -1,0 +1,71 @@
+// Draws one line of a raster scene list (fixtures/scenes.txt) onto a target: clear, path, rect,
+// oval and rrect with their paint options. Shared by the suites that render those scenes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "../SceneList.h"
+#include "raster/Draw.h"
+
+namespace plix::test {
+
+inline void drawSceneLine(const DrawTarget& t, const std::string& line) {
+    const size_t bar = line.find('|');
+    std::istringstream head(line.substr(0, bar));
+    std::string cmd;
+    head >> cmd;
+    std::string args;
+    std::getline(head, args);
+    Paint paint;
+    Matrix m;
+    PathFillType fill = PathFillType::Winding;
+    if (bar != std::string::npos) {
+        std::istringstream opts(line.substr(bar + 1));
+        std::string kv;
+        while (opts >> kv) {
+            const size_t eq = kv.find('=');
+            const std::string k = kv.substr(0, eq), v = kv.substr(eq + 1);
+            if (k == "color") paint.setColor(hex(v));
+            else if (k == "aa") paint.antiAlias = v == "1";
+            else if (k == "style") paint.style = v == "fill" ? PaintStyle::Fill : v == "stroke" ? PaintStyle::Stroke : PaintStyle::StrokeAndFill;
+            else if (k == "width") paint.strokeWidth = std::stof(v);
+            else if (k == "cap") paint.cap = v == "butt" ? StrokeCap::Butt : v == "round" ? StrokeCap::Round : StrokeCap::Square;
+            else if (k == "join") paint.join = v == "miter" ? StrokeJoin::Miter : v == "round" ? StrokeJoin::Round : StrokeJoin::Bevel;
+            else if (k == "miter") paint.strokeMiter = std::stof(v);
+            else if (k == "fill") fill = v == "evenodd" ? PathFillType::EvenOdd : PathFillType::Winding;
+            else if (k == "blend") paint.setBlendMode(blendByName(v));
+            else if (k == "matrix") {
+                float a[6];
+                std::sscanf(v.c_str(), "%f,%f,%f,%f,%f,%f", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]);
+                m = Matrix::MakeAll(a[0], a[1], a[2], a[3], a[4], a[5], 0, 0, 1);
+            } else ADD_FAILURE() << "unknown option " << k;
+        }
+    }
+    if (cmd == "clear") {
+        Paint clear;
+        clear.setColor(hex(args.substr(args.find_first_not_of(' '))));
+        clear.setBlendMode(BlendMode::Src);
+        drawPaint(t, clear);
+        return;
+    }
+    if (cmd == "path") {
+        Path p;
+        ASSERT_TRUE(Path::FromSVG(args.c_str(), &p)) << args;
+        p.setFillType(fill);
+        drawPath(t, p, m, paint);
+        return;
+    }
+    float n[6] = {};
+    std::sscanf(args.c_str(), "%f %f %f %f %f %f", &n[0], &n[1], &n[2], &n[3], &n[4], &n[5]);
+    const Rect r{n[0], n[1], n[2], n[3]};
+    if (cmd == "rect") drawRect(t, r, m, paint);
+    else if (cmd == "oval") drawOval(t, r, m, paint);
+    else if (cmd == "rrect") drawRRect(t, RRect::MakeRectXY(r, n[4], n[5]), m, paint);
+    else ADD_FAILURE() << "unknown command " << cmd;
+}
+
+}  // namespace plix::test
