@@ -176,8 +176,8 @@ TEST_F(CaptureTest, ShaderFilesItCannotUseAreNamedWithTheCause) {
 }
 
 TEST_F(CaptureTest, AFailedWriteGivesTheSystemsReasonAndLeavesNoTruncatedPicture) {
-    // A 64 x 48 game frame takes some kilobytes: a 1 KiB file size limit stops the first write.
-    const Result r = Run({"--frames", "3", "--size", "64x48", "--out", Out()}, TILEFALL_CAPTURE, 1024);
+    // A 64 x 48 game frame takes some kilobytes: a 512-byte file size limit stops the first write.
+    const Result r = Run({"--frames", "3", "--size", "64x48", "--out", Out()}, TILEFALL_CAPTURE, 512);
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.err.find("Cannot write \"" + (root / "out/frame_000000.png").string() + "\": File too large"),
               std::string::npos)
