@@ -1,5 +1,6 @@
 #include "AssetsPath.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -34,42 +35,94 @@ std::string ExecutableDir() {
     return error ? std::string() : exe.parent_path().string();
 }
 
-// The data folder of an installed game: first where it lies from the program's own folder, so
+// The data folders of an installed game: first where it lies from the program's own folder, so
 // that a game installed under another prefix than the configured one (or moved) finds it, then
 // the configured one.
-std::string InstalledAssetsDir(const std::string& executableDir) {
+std::vector<std::string> InstalledAssetsDirs(const std::string& executableDir) {
+    std::vector<std::string> dirs;
     const fs::path fromBin = TILEFALL_INSTALLED_ASSETS_FROM_BIN;
-    if (!executableDir.empty() && !fromBin.empty()) {
-        const fs::path dir = (fs::path(executableDir) / fromBin).lexically_normal();
-        if (HoldsTheShaders(dir)) return dir.string();
-    }
-    return TILEFALL_INSTALLED_ASSETS;
+    if (!executableDir.empty() && !fromBin.empty())
+        dirs.push_back((fs::path(executableDir) / fromBin).lexically_normal().string());
+    dirs.push_back(TILEFALL_INSTALLED_ASSETS);
+    return dirs;
 }
+
+std::string PrimaryCandidate() { return WithSeparator(GetFullPath("../../../Assets/")); }
 
 }  // namespace
 
-std::string FindAssetsPath(const std::string& primary, const std::string& executableDir,
-                           const std::string& installedDir) {
-    std::error_code error;
-    if (fs::is_directory(primary, error)) return primary;
-
+std::vector<std::string> AssetsCandidates(const std::string& primary, const std::string& executableDir,
+                                          const std::vector<std::string>& installedDirs) {
+    std::vector<std::string> candidates;
+    auto add = [&](const std::string& dir) {
+        const std::string d = WithSeparator(dir);
+        if (!d.empty() && std::find(candidates.begin(), candidates.end(), d) == candidates.end())
+            candidates.push_back(d);
+    };
+    add(primary);
     if (!executableDir.empty()) {
         for (fs::path dir = fs::path(executableDir).lexically_normal();; dir = dir.parent_path()) {
-            if (HoldsTheShaders(dir / "Assets")) return WithSeparator((dir / "Assets").string());
+            add((dir / "Assets").string());
             if (dir == dir.parent_path()) break;
         }
     }
-    if (!installedDir.empty() && HoldsTheShaders(installedDir)) return WithSeparator(installedDir);
+    for (const std::string& dir : installedDirs) add(dir);
+    return candidates;
+}
 
-    // Nothing found: the usual place, so that reading fails with the usual error.
+std::string FindAssetsPath(const std::string& primary, const std::string& executableDir,
+                           const std::vector<std::string>& installedDirs) {
+    const std::vector<std::string> candidates = AssetsCandidates(primary, executableDir, installedDirs);
+    for (const std::string& dir : candidates)
+        if (HoldsTheShaders(dir)) return dir;
+    // No folder holds both: the first that holds either, so that reading names the file that is
+    // missing there; else the usual place, so that reading fails with the usual error.
+    for (const std::string& dir : candidates) {
+        std::error_code error;
+        if (fs::exists(fs::path(dir) / ImageShaderFileName, error) || fs::exists(fs::path(dir) / BufferAShaderFileName, error))
+            return dir;
+    }
     return primary;
 }
 
-std::string AssetsPath() {
-    std::string primary = GetFullPath("../../../Assets/");
-    if (!primary.empty() && primary.back() != '/') primary += '/';
+std::vector<std::string> AssetsCandidates() {
     const std::string executableDir = ExecutableDir();
-    return FindAssetsPath(primary, executableDir, InstalledAssetsDir(executableDir));
+    return AssetsCandidates(PrimaryCandidate(), executableDir, InstalledAssetsDirs(executableDir));
+}
+
+std::string AssetsPath() {
+    const std::string executableDir = ExecutableDir();
+    return FindAssetsPath(PrimaryCandidate(), executableDir, InstalledAssetsDirs(executableDir));
+}
+
+std::string DescribeShaderFile(const std::string& dir, const std::string& fileName) {
+    std::error_code error;
+    const fs::file_status status = fs::status(fs::path(dir) / fileName, error);
+    switch (status.type()) {
+        case fs::file_type::regular: return "found";
+        case fs::file_type::not_found: return "missing";
+        case fs::file_type::directory: return "a directory, not a file";
+        case fs::file_type::fifo: return "a FIFO, not a file";
+        case fs::file_type::socket: return "a socket, not a file";
+        case fs::file_type::block:
+        case fs::file_type::character: return "a device, not a file";
+        default: return error ? "not readable (" + error.message() + ")" : "not a regular file";
+    }
+}
+
+std::string DescribeAssetsSearch(const std::vector<std::string>& candidates) {
+    std::string text;
+    for (const std::string& dir : candidates) {
+        std::error_code error;
+        text += "  " + dir + ": ";
+        if (!fs::is_directory(dir, error)) {
+            text += "no such folder\n";
+            continue;
+        }
+        text += std::string(ImageShaderFileName) + " " + DescribeShaderFile(dir, ImageShaderFileName) + ", " +
+                BufferAShaderFileName + " " + DescribeShaderFile(dir, BufferAShaderFileName) + "\n";
+    }
+    return text;
 }
 
 }  // namespace Host

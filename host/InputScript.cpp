@@ -40,14 +40,14 @@ std::vector<TInputEvent> ParseInputScript(std::istream& AScript) {
         if (!(in >> first)) continue;  // blank or comment
 
         TInputEvent e;
-        size_t used = 0;
-        long frame = -1;
-        try {
-            frame = std::stol(first, &used);
-        } catch (const std::exception&) {
-        }
-        if (used != first.size() || frame < 0 || frame > 100000000)
-            Fail(line, "a frame number (0 or more) must start the line, not \"" + first + "\"");
+        const bool digits = std::all_of(first.begin(), first.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!digits) Fail(line, "a frame number (0 or more) must start the line, not \"" + first + "\"");
+        // Past the limit also when the digits would overflow a long.
+        const size_t significant = std::min(first.find_first_not_of('0'), first.size() - 1);
+        const long frame = first.size() - significant > 10 ? MaxInputFrame + 1L : std::stol(first.substr(significant));
+        if (frame > MaxInputFrame)
+            Fail(line, "the frame number " + first + " is past the last frame a script may name, " +
+                           std::to_string(MaxInputFrame));
         e.Frame = static_cast<int>(frame);
 
         std::string event;

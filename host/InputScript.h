@@ -12,6 +12,9 @@ namespace Host {
 
 class TfrmMain;
 
+// The largest frame number a script (and a headless run) may name.
+inline constexpr int MaxInputFrame = 100000000;
+
 struct TInputEvent {
     enum class TKind { KeyDown, KeyUp, Mouse, DoubleTap };
     int Frame = 0;

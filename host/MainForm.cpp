@@ -3,7 +3,7 @@
 #include <array>
 
 #include "AssetsPath.h"
-#include "TextFile.h"
+#include "ShaderFile.h"
 
 namespace Host {
 
@@ -48,7 +48,7 @@ TfrmMain::TfrmMain(Ui::TComponent* AOwner) : Ui::TForm(AOwner) {
 Ref<ISkRuntimeEffect> LoadShaderFile(const std::string& AFileName) {
     const std::string path = AssetsPath() + AFileName;
     std::string errors;
-    Ref<ISkRuntimeEffect> effect = TSkRuntimeEffect::MakeForShader(ReadAllText(path), errors);
+    Ref<ISkRuntimeEffect> effect = TSkRuntimeEffect::MakeForShader(ReadShaderText(path), errors);
     // A shader that does not compile would leave the frames without a program: say why instead.
     if (!effect) throw ESkException("The shader file \"" + path + "\" does not compile:\n" + errors);
     return effect;

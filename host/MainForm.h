@@ -61,7 +61,7 @@ private:
 };
 
 // Reads and compiles one shader file of the asset folder; raises ESkException naming the file
-// with the compiler's messages when it does not compile.
+// with the compiler's messages when it does not compile, and the errors of ReadShaderText.
 Skia::Ref<Skia::ISkRuntimeEffect> LoadShaderFile(const std::string& AFileName);
 
 }  // namespace Host

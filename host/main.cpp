@@ -4,10 +4,9 @@
 #include <exception>
 #include <string>
 
-#include "AssetsPath.h"
 #include "MainForm.h"
 #include "TestHooks.h"
-#include "TextFile.h"
+#include "ShaderFile.h"
 #include "UI/Graphics/CanvasExceptions.h"
 #include "UI/Graphics/Switches.h"
 #include "ui/Forms.h"
@@ -22,27 +21,6 @@ std::string MessageOf(std::exception_ptr exception) {
         return e.what();
     } catch (...) {
         return "Unknown error";
-    }
-}
-
-// A start-up failure as the player should read it: a missing shader file also says where the
-// files were looked for.
-template <class E>
-std::exception_ptr WithAssetsFolder(const E& e) {
-    return std::make_exception_ptr(E(std::string(e.what()) + "\nThe shader files " + Host::ImageShaderFileName +
-                                     " and " + Host::BufferAShaderFileName + " were looked for in " +
-                                     Host::AssetsPath()));
-}
-
-std::exception_ptr Explained(std::exception_ptr exception) {
-    try {
-        std::rethrow_exception(exception);
-    } catch (const Host::EDirectoryNotFoundException& e) {
-        return WithAssetsFolder(e);
-    } catch (const Host::EFileNotFoundException& e) {
-        return WithAssetsFolder(e);
-    } catch (...) {
-        return exception;
     }
 }
 
@@ -97,12 +75,16 @@ int main() {
                 if (hooks.Any()) hooks.Install(*form);
                 return form;
             },
-            [&frmMain](Ui::TForm* form) { frmMain = static_cast<Host::TfrmMain*>(form); });
+            [&frmMain](Ui::TForm* form) {
+                frmMain = static_cast<Host::TfrmMain*>(form);
+                // A shader that lacks what the frames set would fail every frame: refuse it now.
+                Host::CheckShaderProtocol(*frmMain);
+            });
         application.FormFactor.Orientations = {Ui::TFormOrientation::Landscape, Ui::TFormOrientation::InvertedLandscape};
         application.Run();
     } catch (...) {
         // Start-up failed (no display, a missing or broken shader file): nothing was shown.
-        application.ShowException(Explained(std::current_exception()));
+        application.ShowException(std::current_exception());
         return 1;
     }
     return status;

@@ -48,7 +48,9 @@ TEST(InputScript, BadLinesAreReportedWithTheirLineNumber) {
         {"4 mouse 10\n", "line 1: mouse needs two numbers"},
         {"4 mouse 10 nan\n", "line 1: mouse needs two numbers"},
         {"5 doubletap now\n", "line 1: unexpected \"now\""},
-        {"99999999999999999999 doubletap\n", "line 1: a frame number"},
+        {"99999999999999999999 doubletap\n",
+         "line 1: the frame number 99999999999999999999 is past the last frame a script may name, 100000000"},
+        {"100000001 doubletap\n", "line 1: the frame number 100000001 is past the last frame a script may name, 100000000"},
     };
     for (const auto& c : cases) {
         try {

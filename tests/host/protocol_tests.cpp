@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "HeadlessGame.h"
+#include "ShaderFile.h"
 #include "TextFile.h"
 
 using namespace Host;
@@ -167,10 +168,90 @@ TEST_F(ProtocolTest, ShaderFilesThatAreMissingEmptyOrBrokenEndStartUpWithTheReas
         EXPECT_NE(message.find("Image.sksl"), std::string::npos) << message;
         EXPECT_NE(message.find("undefined_name"), std::string::npos) << message;
     }
-    Write("Image.sksl", "");
-    EXPECT_THROW(THeadlessGame(16, 16, 0.1), ESkArgumentException);
+    // A missing file is named with the folders tried and what each holds.
     fs::remove(root / "Assets" / "Image.sksl");
-    EXPECT_THROW(THeadlessGame(16, 16, 0.1), EFileNotFoundException);
+    try {
+        ReadShaderText((root / "Assets" / "Image.sksl").string());
+        FAIL() << "a missing file was read";
+    } catch (const EFileNotFoundException& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("The specified file was not found: " + (root / "Assets" / "Image.sksl").string()),
+                  std::string::npos)
+            << message;
+        EXPECT_NE(message.find("  " + (root / "Assets").string() + "/: Image.sksl missing, BufferA.sksl found\n"),
+                  std::string::npos)
+            << message;
+    }
+}
+
+TEST_F(ProtocolTest, ShaderTextNoCompilerCanReadIsRefusedNamingTheFileAndTheFault) {
+    std::string utf16le, utf16be;
+    for (char c : std::string(ProbeImage)) utf16le += std::string{c, '\0'}, utf16be += std::string{'\0', c};
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Image.sksl\" is empty"},
+        {"\xEF\xBB\xBF", "Image.sksl\" is empty"},  // a byte-order mark and nothing else
+        {utf16le, "Image.sksl\" is UTF-16 (little-endian) without a byte-order mark"},
+        {utf16be, "Image.sksl\" is UTF-16 (big-endian) without a byte-order mark"},
+        {std::string(ProbeImage) + '\0', "Image.sksl\" holds a NUL byte at line 6, column 1"},
+        {std::string("uniform float2 iResolution;\nunif") + '\0' + "orm float iTime;\n",
+         "holds a NUL byte at line 2, column 5"},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(message);
+        Write("Image.sksl", text);
+        try {
+            THeadlessGame game(16, 16, 0.1);
+            ADD_FAILURE() << "accepted";
+        } catch (const EShaderFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST_F(ProtocolTest, StartUpChecksThatEachShaderDeclaresWhatTheFramesSet) {
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const struct {
+        const char* File;
+        std::string Text;
+        const char* Message;
+    } cases[] = {
+        {"Image.sksl", replaced(ProbeImage, "uniform float iTime;", ""),
+         "Image.sksl\" does not declare the uniform iTime, of type float, which the game sets every frame"},
+        {"BufferA.sksl", replaced(ProbeBufferA, "float3 iMouse", "float4 iMouse"),
+         "BufferA.sksl\" declares the uniform iMouse as float4; the game sets it as float3 (or float[3])"},
+        {"BufferA.sksl", replaced(ProbeBufferA, "uniform int ivkRightPressing;", ""),
+         "does not declare the uniform ivkRightPressing, of type int or float"},
+        {"BufferA.sksl", replaced(ProbeBufferA, "int iFrame", "int2 iFrame"),
+         "declares the uniform iFrame as int2; the game sets it as int or float"},
+        {"BufferA.sksl", replaced(ProbeBufferA, "float iTime", "int iTime"),
+         "declares the uniform iTime as int; the game sets it as float"},
+        {"BufferA.sksl", replaced(ProbeBufferA, "float2 iResolution", "float iResolution[3]"),
+         "declares the uniform iResolution as float[3]; the game sets it as float2"},
+        {"Image.sksl",
+         "uniform float2 iResolution; uniform float iTime; half4 main(float2 p) { return half4(1); }",
+         "Image.sksl\" does not declare the child \"uniform shader iChannel0\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        Write("BufferA.sksl", ProbeBufferA);
+        Write("Image.sksl", ProbeImage);
+        Write(c.File, c.Text);
+        THeadlessGame game(16, 16, 0.1);
+        try {
+            CheckShaderProtocol(game.Form());
+            ADD_FAILURE() << "accepted";
+        } catch (const EShaderFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find((root / "Assets" / c.File).string()), std::string::npos) << e.what();
+        }
+    }
+    // What the protocol allows passes: float uniforms for the int ones, three floats as an array.
+    Write("BufferA.sksl", replaced(replaced(ProbeBufferA, "int iFrame", "float iFrame"), "float3 iMouse", "float iMouse[3]"));
+    Write("Image.sksl", ProbeImage);
+    THeadlessGame game(16, 16, 0.1);
+    EXPECT_NO_THROW(CheckShaderProtocol(game.Form()));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // says what is wrong, exit status 1, no crash and no hang.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -162,23 +163,75 @@ struct TAssetsCase {
 };
 
 TEST(GameStart, MissingOrBrokenShaderFilesEndItBeforeTheWindowShows) {
+    const std::string image = ReadFile(fs::path(AssetsFolder()) / "Image.sksl");
+    auto withImage = [](TProgramTree& tree) { tree.CopyShader("Image.sksl"); };
+    std::string utf16le;
+    for (char c : ReadFile(fs::path(AssetsFolder()) / "BufferA.sksl")) utf16le += std::string{c, '\0'};
     const TAssetsCase cases[] = {
-        {"no Assets folder", [](TProgramTree&) {}, {"The specified path was not found", "were looked for in"}},
+        // Every folder tried is named, with what it holds.
+        {"no Assets folder", [](TProgramTree&) {},
+         {"The specified path was not found", "/Assets/Image.sksl", "Image.sksl was looked for",
+          "/Assets/: no such folder", "/bin/Assets/: no such folder"}},
         {"no Image.sksl",
          [](TProgramTree& tree) { tree.CopyShader("BufferA.sksl"); },
-         {"The specified file was not found", "were looked for in"}},
-        {"an empty BufferA.sksl",
+         {"The specified file was not found", "/Assets/Image.sksl", "Image.sksl missing, BufferA.sksl found"}},
+        {"a directory named Image.sksl",
+         [](TProgramTree& tree) {
+             tree.CopyShader("BufferA.sksl");
+             fs::create_directories(tree.Assets / "Image.sksl");
+         },
+         {"Image.sksl a directory, not a file"}},
+        {"a FIFO named BufferA.sksl",  // must not block the start
          [](TProgramTree& tree) {
              tree.CopyShader("Image.sksl");
+             ASSERT_EQ(::mkfifo((tree.Assets / "BufferA.sksl").c_str(), 0600), 0);
+         },
+         {"BufferA.sksl a FIFO, not a file"}},
+        {"an empty BufferA.sksl",
+         [&](TProgramTree& tree) {
+             withImage(tree);
              WriteFile(tree.Assets / "BufferA.sksl", "");
          },
-         {"Parameter ASKSL cannot be empty"}},
+         {"/Assets/BufferA.sksl\" is empty"}},
+        {"a BufferA.sksl in UTF-16 without a byte-order mark",
+         [&](TProgramTree& tree) {
+             withImage(tree);
+             WriteFile(tree.Assets / "BufferA.sksl", utf16le);
+         },
+         {"BufferA.sksl\" is UTF-16 (little-endian) without a byte-order mark"}},
+        {"a BufferA.sksl with a stray NUL byte",
+         [&](TProgramTree& tree) {
+             withImage(tree);
+             WriteFile(tree.Assets / "BufferA.sksl",
+                       std::string("// x\n  ") + '\0' + " half4 main(float2 p) { return half4(1); }\n");
+         },
+         {"BufferA.sksl\" holds a NUL byte at line 2, column 3"}},
         {"a BufferA.sksl that does not compile",
-         [](TProgramTree& tree) {
-             tree.CopyShader("Image.sksl");
+         [&](TProgramTree& tree) {
+             withImage(tree);
              WriteFile(tree.Assets / "BufferA.sksl", "half4 main(float2 p) { return undeclaredColour; }\n");
          },
          {"BufferA.sksl\" does not compile", "undeclaredColour", "1:"}},
+        {"an Image.sksl without iTime",
+         [&](TProgramTree& tree) {
+             tree.CopyShader("BufferA.sksl");
+             // The same program with the time under another name: it compiles, but the game sets iTime.
+             std::string text = image;
+             ASSERT_NE(text.find("uniform float iTime;"), std::string::npos) << "Image.sksl no longer declares iTime";
+             for (size_t at; (at = text.find("iTime")) != std::string::npos;) text.replace(at, 5, "iClock");
+             WriteFile(tree.Assets / "Image.sksl", text);
+         },
+         {"Image.sksl\" does not declare the uniform iTime, of type float"}},
+        {"a BufferA.sksl whose iMouse is a float4",
+         [&](TProgramTree& tree) {
+             withImage(tree);
+             std::string text = ReadFile(fs::path(AssetsFolder()) / "BufferA.sksl");
+             const size_t at = text.find("uniform float3 iMouse;");
+             ASSERT_NE(at, std::string::npos) << "BufferA.sksl no longer declares iMouse as a float3";
+             text.replace(at, 22, "uniform float4 iMouse;");
+             WriteFile(tree.Assets / "BufferA.sksl", text);
+         },
+         {"BufferA.sksl\" declares the uniform iMouse as float4; the game sets it as float3"}},
     };
     for (const TAssetsCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -196,20 +249,38 @@ TEST(GameStart, MissingOrBrokenShaderFilesEndItBeforeTheWindowShows) {
     }
 }
 
-TEST(GameStart, AFrameThatRaisesIsReportedOnceAndTheProgramGoesOn) {
-    // iMouse declared one float too wide: the state pass's SetUniform raises on every frame.
+TEST(GameStart, AnUnrelatedAssetsFolderThreeLevelsUpDoesNotHideTheGamesOwn) {
+    // The program's own shader files in ROOT/Assets (found above its folder ROOT/bin); the
+    // working directory ROOT/elsewhere/a/b/c, three levels below ROOT/elsewhere/Assets, which
+    // holds something else.
     TProgramTree tree;
     tree.CopyShader("Image.sksl");
-    std::string bufferA = ReadFile(fs::path(AssetsFolder()) / "BufferA.sksl");
-    const std::string declaration = "uniform float3 iMouse;";
-    const size_t at = bufferA.find(declaration);
-    ASSERT_NE(at, std::string::npos) << "BufferA.sksl no longer declares " << declaration;
-    bufferA.replace(at, declaration.size(), "uniform float4 iMouse;");
-    WriteFile(tree.Assets / "BufferA.sksl", bufferA);
+    tree.CopyShader("BufferA.sksl");
+    const fs::path unrelated = fs::path(tree.Root.Path()) / "elsewhere";
+    WriteFile(unrelated / "Assets" / "notes.txt", "not the game's\n");
+    fs::create_directories(unrelated / "a/b/c");
 
     TGameOptions options;
     options.Program = tree.Program;
+    options.WorkingDirectory = unrelated / "a/b/c";
+    TGame game(options);
+    ASSERT_NE(game.Window(), 0u) << game.Process().Stderr();
+    ASSERT_TRUE(game.WaitFrames(1)) << game.Process().Stderr();
+    const std::optional<TExit> exit = game.Close();
+    ASSERT_TRUE(exit) << "the program did not end when its window was closed";
+    EXPECT_TRUE(exit->Exited);
+    EXPECT_EQ(exit->Status, 0) << game.Process().Stderr();
+}
+
+TEST(GameStart, AFrameThatRaisesIsReportedOnceAndTheProgramGoesOn) {
+    // A state file in a folder that does not exist: every frame raises after it is drawn.
+    TProgramTree tree;
+    tree.CopyShader("Image.sksl");
+    tree.CopyShader("BufferA.sksl");
+    TGameOptions options;
+    options.Program = tree.Program;
     options.WorkingDirectory = tree.WorkingDirectory;
+    options.Environment["TILEFALL_TEST_STATE_FILE"] = tree.Root / "no-such-folder/state.bin";
     TGame game(options);
     ASSERT_NE(game.Window(), 0u);
     // Frames come every 10 ms or so; a second is many failed frames.
@@ -224,7 +295,7 @@ TEST(GameStart, AFrameThatRaisesIsReportedOnceAndTheProgramGoesOn) {
     EXPECT_TRUE(exit->Exited);
     EXPECT_EQ(exit->Status, 0);
     const std::string errors = game.Process().Stderr();
-    const std::string message = "Tilefall: Operation is invalid";
+    const std::string message = "Tilefall: Cannot write the state file";
     const size_t first = errors.find(message);
     EXPECT_NE(first, std::string::npos) << errors;
     EXPECT_EQ(errors.find(message, first + 1), std::string::npos) << "reported more than once:\n" << errors;

@@ -1,11 +1,8 @@
 #include "Render.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string>
+
+#include "WholeFile.h"
 
 namespace skslrender {
 
@@ -76,21 +73,13 @@ void RenderToPng(plix_handle effect, const Options& o, const std::vector<uint32_
     const plix_imageinfo outInfo{o.width, o.height, kRGBA8888, kUnpremul, srgb};
     const plix_handle pixmap = plix_pixmap_create(&outInfo, pixels.data(), size_t(o.width) * 4);
     const bool read = pixmap && plix_surface_read_pixels(surface.get(), pixmap, 0, 0);
-    // Written beside the output and renamed over it, so a failed write leaves no half picture
-    // and keeps whatever was there before.
-    const std::string partial = o.output + ".partial-" + std::to_string(getpid());
-    bool written = false;
-    int error = 0;
-    if (read) {
-        errno = 0;
-        written = plix_imageencoder_encode_to_file(partial.c_str(), pixmap, kPng, 100) &&
-                  std::rename(partial.c_str(), o.output.c_str()) == 0;
-        error = errno;
-        if (!written) std::remove(partial.c_str());
-    }
+    std::string reason;
+    const bool written = read && tools::WriteWholeFile(o.output, [&](const std::string& partial) {
+        return plix_imageencoder_encode_to_file(partial.c_str(), pixmap, kPng, 100);
+    }, &reason);
     if (pixmap) plix_pixmap_destroy(pixmap);
     if (!read) throw RenderError("cannot read the rendered pixels back");
-    if (!written) throw RenderError("cannot write " + o.output + (error ? std::string(": ") + std::strerror(error) : ""));
+    if (!written) throw RenderError("cannot write " + o.output + (reason.empty() ? "" : ": " + reason));
 }
 
 }  // namespace skslrender

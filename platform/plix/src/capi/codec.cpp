@@ -17,15 +17,25 @@ namespace {
 
 struct DecodedCodec {
     sp<Image> image;
+    sp<Image> wide;  // the file's 16-bit samples, for destinations with more than 8 bits a channel
     EncodedFormat format;
 };
 
 plix_handle makeCodec(const uint8_t* data, size_t size) {
     EncodedFormat format;
-    if (!sniffFormat(data, size, &format)) return 0;
-    sp<Image> image = decodeImage(data, size);
-    if (!image) return 0;
-    return to(new DecodedCodec{std::move(image), format});
+    DecodeResult decoded = decodeEncoded(data, size);
+    if (!decoded.image || !sniffFormat(data, size, &format)) return 0;
+    return to(new DecodedCodec{std::move(decoded.image), std::move(decoded.wide), format});
+}
+
+bool widerThan8Bits(ColorType type) {
+    switch (type) {
+        case ColorType::RGBA1010102: case ColorType::BGRA1010102: case ColorType::RGB101010X:
+        case ColorType::BGR101010X: case ColorType::RGBAF16: case ColorType::RGBAF16Clamped:
+        case ColorType::RGBAF32: case ColorType::AlphaF16: case ColorType::RGF16: case ColorType::Alpha16:
+        case ColorType::RG1616: case ColorType::RGBA16161616: return true;
+        default: return false;
+    }
 }
 
 DecodedCodec* codec(plix_handle h) { return from<DecodedCodec>(h); }
@@ -36,7 +46,8 @@ bool convertTo(const DecodedCodec& c, void* pixels, size_t rowBytes, int32_t col
     const plix_imageinfo want{c.image->width(), c.image->height(), colorType, alphaType, colorSpace};
     ImageInfo info;
     if (!toImageInfo(&want, &info)) return false;
-    return convertPixels(Pixmap(info, pixels, rowBytes), c.image->pixmap());
+    const Image& source = c.wide && widerThan8Bits(info.colorType) ? *c.wide : *c.image;
+    return convertPixels(Pixmap(info, pixels, rowBytes), source.pixmap());
 }
 
 }  // namespace

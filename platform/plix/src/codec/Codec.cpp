@@ -1,6 +1,7 @@
 #include "codec/Codec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,11 +21,34 @@ bool sniffFormat(const uint8_t* data, size_t size, EncodedFormat* format) {
     return false;
 }
 
+namespace {
+
+std::atomic<uint64_t> gDecodePixelLimit{uint64_t(1) << 28};
+thread_local DecodeStatus tLastDecodeStatus = DecodeStatus::Ok;
+
+}  // namespace
+
+const char* decodeStatusName(DecodeStatus status) {
+    switch (status) {
+        case DecodeStatus::Ok: return "decoded";
+        case DecodeStatus::Incomplete: return "truncated or damaged part way (the rows before the fault)";
+        case DecodeStatus::UnknownFormat: return "unknown format";
+        case DecodeStatus::Damaged: return "truncated or damaged";
+        case DecodeStatus::TooLarge: return "too large";
+    }
+    return "unknown status";
+}
+
+DecodeStatus lastDecodeStatus() { return tLastDecodeStatus; }
+
+uint64_t setDecodePixelLimit(uint64_t pixels) { return gDecodePixelLimit.exchange(pixels); }
+uint64_t decodePixelLimit() { return gDecodePixelLimit.load(); }
+
 bool decodableSize(uint64_t width, uint64_t height) {
     if (width == 0 || height == 0 || width > uint64_t(ImageInfo::kMaxDimension) ||
         height > uint64_t(ImageInfo::kMaxDimension))
         return false;
-    return width * height * 4 <= PixelStorage::kMaxPixelBytes;
+    return width * height <= decodePixelLimit() && width * height * 4 <= PixelStorage::kMaxPixelBytes;
 }
 
 sp<Image> imageFromRGBA(const uint8_t* rgba, int width, int height, size_t rowBytes, bool opaque,
@@ -61,16 +85,37 @@ bool toRGBA(const Pixmap& src, bool premul, std::vector<uint8_t>& out, std::vect
     return convertPixels(Pixmap(info, out.data(), info.minRowBytes()), src);
 }
 
-sp<Image> decodeImage(const uint8_t* data, size_t size) {
+DecodeResult decodeEncoded(const uint8_t* data, size_t size) {
     EncodedFormat f;
-    if (!sniffFormat(data, size, &f)) return nullptr;
-    switch (f) {
-        case EncodedFormat::PNG: return decodePng(data, size);
-        case EncodedFormat::JPEG: return decodeJpeg(data, size);
-        case EncodedFormat::WEBP: return decodeWebp(data, size);
-        default: return nullptr;
+    DecodeResult result;
+    if (!sniffFormat(data, size, &f)) {
+        result.status = DecodeStatus::UnknownFormat;
+    } else {
+        switch (f) {
+            case EncodedFormat::PNG: result = readPng(data, size); break;
+            case EncodedFormat::JPEG: result = readJpeg(data, size); break;
+            case EncodedFormat::WEBP: result = readWebp(data, size); break;
+            default: result.status = DecodeStatus::UnknownFormat; break;
+        }
     }
+    tLastDecodeStatus = result.status;
+    return result;
 }
+
+sp<Image> decodeImage(const uint8_t* data, size_t size) { return decodeEncoded(data, size).image; }
+
+namespace {
+
+sp<Image> recorded(DecodeResult result) {
+    tLastDecodeStatus = result.status;
+    return std::move(result.image);
+}
+
+}  // namespace
+
+sp<Image> decodePng(const uint8_t* data, size_t size) { return recorded(readPng(data, size)); }
+sp<Image> decodeJpeg(const uint8_t* data, size_t size) { return recorded(readJpeg(data, size)); }
+sp<Image> decodeWebp(const uint8_t* data, size_t size) { return recorded(readWebp(data, size)); }
 
 sp<Image> decodeImage(ReadStream& stream) {
     // Read in pieces until the stream gives no more, rather than trusting its length.
@@ -78,7 +123,7 @@ sp<Image> decodeImage(ReadStream& stream) {
     size_t got = 0;
     for (;;) {
         if (got == bytes.size()) {
-            if (bytes.size() >= kMaxEncodedBytes) return nullptr;
+            if (bytes.size() >= kMaxEncodedBytes) return tLastDecodeStatus = DecodeStatus::TooLarge, nullptr;
             bytes.resize(std::min(kMaxEncodedBytes, std::max<size_t>(bytes.size() * 2, 1 << 16)));
         }
         const size_t n = stream.read(bytes.data() + got, bytes.size() - got);
@@ -97,7 +142,7 @@ sp<Image> decodeImageFile(const char* path) {
     uint8_t buf[1 << 16];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
-        if (bytes.size() + n > kMaxEncodedBytes) return nullptr;
+        if (bytes.size() + n > kMaxEncodedBytes) return tLastDecodeStatus = DecodeStatus::TooLarge, nullptr;
         bytes.insert(bytes.end(), buf, buf + n);
     }
     return decodeImage(bytes.data(), bytes.size());

@@ -28,11 +28,13 @@ bool addWebpIccProfile(std::vector<uint8_t>& webp, const std::vector<uint8_t>& i
 
 }  // namespace
 
-sp<Image> decodeWebp(const uint8_t* data, size_t size) {
-    if (!data || size == 0) return nullptr;
+DecodeResult readWebp(const uint8_t* data, size_t size) {
+    DecodeResult result;
+    result.status = DecodeStatus::Damaged;
+    if (!data || size == 0) return result;
     const WebPData webp{data, size};
     WebPDemuxer* demux = WebPDemux(&webp);
-    if (!demux) return nullptr;
+    if (!demux) return result;
     struct Free {
         WebPDemuxer* d;
         WebPIterator* it = nullptr;
@@ -42,20 +44,24 @@ sp<Image> decodeWebp(const uint8_t* data, size_t size) {
         }
     } free{demux};
     const uint32_t w = WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH), h = WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
-    if (!decodableSize(w, h)) return nullptr;
+    // The canvas of an animation may be far larger than its frames: the budget holds it too.
+    if (!decodableSize(w, h)) {
+        result.status = w && h ? DecodeStatus::TooLarge : DecodeStatus::Damaged;
+        return result;
+    }
     WebPIterator it{};
-    if (!WebPDemuxGetFrame(demux, 1, &it)) return nullptr;
+    if (!WebPDemuxGetFrame(demux, 1, &it)) return result;
     free.it = &it;
     int fw = 0, fh = 0;
-    if (!WebPGetInfo(it.fragment.bytes, it.fragment.size, &fw, &fh)) return nullptr;
+    if (!WebPGetInfo(it.fragment.bytes, it.fragment.size, &fw, &fh)) return result;
     if (fw != it.width || fh != it.height || it.x_offset < 0 || it.y_offset < 0 ||
         uint64_t(it.x_offset) + uint64_t(fw) > w || uint64_t(it.y_offset) + uint64_t(fh) > h)
-        return nullptr;
+        return result;
     const size_t stride = size_t(w) * 4;
     std::vector<uint8_t> rgba(stride * h, 0);
     uint8_t* at = rgba.data() + size_t(it.y_offset) * stride + size_t(it.x_offset) * 4;
     const size_t room = rgba.size() - size_t(at - rgba.data());
-    if (!WebPDecodeRGBAInto(it.fragment.bytes, it.fragment.size, at, room, int(stride))) return nullptr;
+    if (!WebPDecodeRGBAInto(it.fragment.bytes, it.fragment.size, at, room, int(stride))) return result;
     const bool covers = it.x_offset == 0 && it.y_offset == 0 && uint32_t(fw) == w && uint32_t(fh) == h;
     const bool opaque = covers && !it.has_alpha && !(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ALPHA_FLAG);
     std::vector<uint8_t> icc;
@@ -64,7 +70,9 @@ sp<Image> decodeWebp(const uint8_t* data, size_t size) {
         icc.assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
         WebPDemuxReleaseChunkIterator(&chunk);
     }
-    return imageFromRGBA(rgba.data(), int(w), int(h), stride, opaque, icc);
+    result.image = imageFromRGBA(rgba.data(), int(w), int(h), stride, opaque, icc);
+    result.status = result.image ? DecodeStatus::Ok : DecodeStatus::TooLarge;
+    return result;
 }
 
 bool encodeWebp(std::vector<uint8_t>& out, const Pixmap& pixmap, int quality) {
