@@ -139,7 +139,9 @@ __attribute__((target("avx2"))) int acrossAvx2(const uint64_t* vr, const int32_t
 // The same two passes with 512-bit registers: eight pixels a step. (GCC 12's 512-bit
 // intrinsics start from an undefined register, which its flow analysis reports.)
 #pragma GCC diagnostic push
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 __attribute__((target("avx512f,avx512bw,avx512vl,avx2"))) void downAvx512(const uint32_t* r0, const uint32_t* r1,
                                                                           int n, int wy, uint64_t* out) {
     const __m512i wTop = _mm512_set1_epi16(int16_t(256 - wy)), wBottom = _mm512_set1_epi16(int16_t(wy));

@@ -7,7 +7,7 @@ namespace plix {
 
 namespace {
 
-constexpr int kBlockSize = 256, kBlockMask = 255, kPerlinN = 4096;
+constexpr int kBlockMask = 255, kPerlinN = 4096;
 
 float sCurve(float t) { return t * t * (3 - 2 * t); }
 float lerp(float t, float a, float b) { return a + t * (b - a); }
