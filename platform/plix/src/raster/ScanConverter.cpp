@@ -503,9 +503,10 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
     std::vector<const LineEdge*> active;
     size_t next = 0;
     for (int y = clip.top; y < clip.bottom; ++y) {
+        // An edge crosses row y when y0 < centre <= y1.
         const float ys = float(y) + 0.5f;
-        while (next < sorted.size() && sorted[next]->y0 <= ys) active.push_back(sorted[next++]);
-        active.erase(std::remove_if(active.begin(), active.end(), [&](const LineEdge* e) { return e->y1 <= ys; }),
+        while (next < sorted.size() && sorted[next]->y0 < ys) active.push_back(sorted[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(), [&](const LineEdge* e) { return e->y1 < ys; }),
                      active.end());
         if (active.empty() && !inverse) {
             if (next >= sorted.size()) break;
@@ -513,17 +514,17 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
         }
         xs.clear();
         for (const LineEdge* e : active) {
-            if (e->y0 <= ys && ys < e->y1) {
+            if (e->y0 < ys && ys <= e->y1) {
                 const float x = e->x0 + (ys - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0);
                 xs.push_back({x, e->winding});
             }
         }
         std::sort(xs.begin(), xs.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
-        // Pixels whose centres lie in [start, end) of an inside interval.
+        // Pixels whose centres lie in (start, end] of an inside interval.
         int w = 0;
         int cursor = clip.left;  // for inverse fills: first pixel not yet emitted
         float start = 0;
-        auto pixel = [&](float x) { return std::clamp(int(std::ceil(x - 0.5f)), clip.left, clip.right); };
+        auto pixel = [&](float x) { return std::clamp(int(std::floor(x + 0.5f)), clip.left, clip.right); };
         for (const Crossing& c : xs) {
             const bool was = inside(w);
             w += c.w;
@@ -559,13 +560,17 @@ void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, c
     if (!clip.isEmpty()) AAFiller(fill, clip, blitter, true).fill(edges, count);
 }
 
-void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter) {
+void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter,
+              CoverageModel model) {
     if (clip.isEmpty() || !m.isFinite()) return;
     if (!path.isFinite()) return;
     thread_local EdgeBuilder tBuilder;  // its edge list keeps its storage from fill to fill
     EdgeBuilder local;
     EdgeBuilder& builder = tFillScratch.busy ? local : tBuilder;
-    builder.build(path, m, clip, kCurveTolerance);
+    if (model == CoverageModel::ExactArea)
+        builder.build(path, m, clip, kCurveTolerance);
+    else
+        builder.buildReference(path, m, clip, antiAlias);
     if (!builder.finite()) return;
     const auto& e = builder.edges();
     fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter);
@@ -586,13 +591,16 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
     auto span = [](float a, float b, int i) {  // overlap of [i, i+1] with [a, b]
         return std::max(0.0f, std::min(b, float(i + 1)) - std::max(a, float(i)));
     };
+    // 256 x area, truncated, at most 255; a rectangle within one row loses one level more.
+    const int thinRow = B - T == 1 ? 1 : 0;
+    auto level = [thinRow](float area) {
+        const int v = int(area * 256.0f) - thinRow;
+        return uint8_t(std::clamp(v, 0, 255));
+    };
     const int w = R - L;
     std::vector<uint8_t> row(static_cast<size_t>(w));
     auto partialRow = [&](int y, float cy) {
-        for (int i = 0; i < w; ++i) {
-            const float c = span(r.left, r.right, L + i) * cy;
-            row[size_t(i)] = uint8_t(c * 255 + 0.5f);
-        }
+        for (int i = 0; i < w; ++i) row[size_t(i)] = level(span(r.left, r.right, L + i) * cy);
         emitRow(blitter, L, y, row.data(), w);
     };
     // Fully covered rows and columns.
@@ -603,8 +611,8 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
         return;
     }
     if (T < fullT) partialRow(T, span(r.top, r.bottom, T));
-    const uint8_t cl = uint8_t(span(r.left, r.right, L) * 255 + 0.5f);
-    const uint8_t cr = uint8_t(span(r.left, r.right, R - 1) * 255 + 0.5f);
+    const uint8_t cl = level(span(r.left, r.right, L));
+    const uint8_t cr = level(span(r.left, r.right, R - 1));
     for (int y = fullT; y < fullB && L < fullL; ++y)
         if (cl) blitter.blitAntiH(L, y, &cl, 1);
     blitter.blitRect(fullL, fullT, fullR - fullL, fullB - fullT);
