@@ -24,12 +24,12 @@ function makePaint(o) {
 
 const fillTypes = { winding: CK.FillType.Winding, evenodd: CK.FillType.EvenOdd };
 
-function draw(canvas, cmd, args, o) {
+function draw(canvas, cmd, args, o, scene) {
   const paint = makePaint(o);
   canvas.save();
   if (o.matrix) {
     const m = o.matrix.split(',').map(parseFloat);
-    canvas.concat([m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
+    canvas.concat(m.length === 9 ? m : [m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
   }
   let pth = null;
   if (cmd === 'path') {
@@ -44,8 +44,19 @@ function draw(canvas, cmd, args, o) {
     pth = b.detachAndDelete();
   }
   const fill = o.fill || 'winding';
-  if (fill.startsWith('inverse')) throw new Error('the reference build has no inverse fill types');
-  pth.setFillType(fillTypes[fill]);
+  if (fill === 'inverseevenodd') {
+    // The reference build has no inverse fill types: under even-odd, a contour around the whole
+    // surface (and past it) inverts every pixel, which is the inverse fill.
+    if (o.matrix) throw new Error('inverse fills are drawn untransformed');
+    if (cmd !== 'path') throw new Error('inverse fills are drawn as paths');
+    pth.delete();
+    pth = CK.Path.MakeFromSVGString(`${args}M-8 -8L${scene.w + 8} -8L${scene.w + 8} ${scene.h + 8}L-8 ${scene.h + 8}Z`);
+    pth.setFillType(CK.FillType.EvenOdd);
+  } else if (fill.startsWith('inverse')) {
+    throw new Error('the reference build has no inverse fill types');
+  } else {
+    pth.setFillType(fillTypes[fill]);
+  }
   if (o.style === 'strokeandfill') {
     // The reference wrapper has no stroke-and-fill style: fill the union of the shape and its
     // stroke outline, which is what the style covers.
@@ -66,7 +77,7 @@ function draw(canvas, cmd, args, o) {
   canvas.restore();
 }
 
-renderScenes(fixtures, (canvas, cmd, args, o) => {
+renderScenes(fixtures, (canvas, cmd, args, o, scene) => {
   if (cmd === 'clear') canvas.clear(argb(args));
-  else draw(canvas, cmd, args, o);
+  else draw(canvas, cmd, args, o, scene);
 });

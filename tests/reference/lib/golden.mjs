@@ -35,7 +35,10 @@ function writeScenePng(canvas, w, h, file) {
 // Renders every scene of <fixtures>/scenes.txt: "scene NAME W H" starts a surface cleared to
 // transparent, "end" writes <fixtures>/NAME.png, and every other line goes to
 // draw(canvas, cmd, args, options, scene), args being the text between the command and '|'.
+// Scene names given on the command line limit it to those scenes (new scenes get their
+// fixtures without rewriting the others).
 export function renderScenes(fixtures, draw) {
+  const only = new Set(process.argv.slice(2));
   const lines = fs.readFileSync(path.join(fixtures, 'scenes.txt'), 'utf8').split('\n');
   let surface = null, canvas = null, scene = null, count = 0;
   for (const raw of lines) {
@@ -47,9 +50,13 @@ export function renderScenes(fixtures, draw) {
     const args = head.trim().slice(cmd.length).trim();
     if (cmd === 'scene') {
       scene = { name: words[1], w: parseInt(words[2]), h: parseInt(words[3]) };
+      scene.skip = only.size > 0 && !only.has(scene.name);
+      if (scene.skip) continue;
       surface = CK.MakeSurface(scene.w, scene.h);
       canvas = surface.getCanvas();
       canvas.clear(CK.TRANSPARENT);
+    } else if (scene && scene.skip) {
+      continue;
     } else if (cmd === 'end') {
       writeScenePng(canvas, scene.w, scene.h, path.join(fixtures, scene.name + '.png'));
       surface.delete();

@@ -546,6 +546,11 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
 
 }  // namespace
 
+namespace {
+bool fitsReferenceMask(const Rect& bounds);
+void fillRectLevels(const Rect& r0, const IRect& clip, bool smallPath, Blitter& blitter);
+}  // namespace
+
 void fillEdges(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, bool antiAlias,
                Blitter& blitter) {
     if (clip.isEmpty()) return;
@@ -567,6 +572,12 @@ void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAli
     thread_local EdgeBuilder tBuilder;  // its edge list keeps its storage from fill to fill
     EdgeBuilder local;
     EdgeBuilder& builder = tFillScratch.busy ? local : tBuilder;
+    Rect rect;
+    if (model == CoverageModel::Reference && antiAlias && !isInverseFill(path.fillType()) && m.rectStaysRect() &&
+        path.isRect(&rect)) {
+        const Rect dev = m.mapRect(rect.makeSorted());
+        if (fitsReferenceMask(dev)) return fillRectLevels(dev, clip, true, blitter);
+    }
     if (model == CoverageModel::ExactArea)
         builder.build(path, m, clip, kCurveTolerance);
     else
@@ -576,14 +587,35 @@ void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAli
     fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter);
 }
 
+namespace {
+
+// The reference engine fills small paths (those whose pixel bounds fit the mask it
+// supersamples them in: at most 32 pixels wide, and at most 1024 bytes of rows padded to 4) by
+// a path of their own: a rectangle among them is covered as drawRect covers it, less one level
+// on every partial pixel, which also turns slivers of 1/64 pixel or less to nothing or full.
+bool fitsReferenceMask(const Rect& bounds) {
+    const IRect ir = bounds.roundOut();
+    const long long w = (long long)ir.right - ir.left, h = (long long)ir.bottom - ir.top;
+    return w > 0 && h > 0 && w <= 32 && ((w + 3) & ~3LL) * h <= 1024;
+}
+
+}  // namespace
+
 void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitter) {
-    if (!r0.isFinite() || clip.isEmpty()) return;
-    Rect r = r0.makeSorted();
     if (!antiAlias) {
-        IRect ir = r.round();
+        if (!r0.isFinite() || clip.isEmpty()) return;
+        IRect ir = r0.makeSorted().round();
         if (ir.intersect(clip)) blitter.blitRect(ir.left, ir.top, ir.width(), ir.height());
         return;
     }
+    fillRectLevels(r0, clip, false, blitter);
+}
+
+namespace {
+
+void fillRectLevels(const Rect& r0, const IRect& clip, bool smallPath, Blitter& blitter) {
+    if (!r0.isFinite() || clip.isEmpty()) return;
+    Rect r = r0.makeSorted();
     if (!r.intersect(Rect::Make(clip))) return;
     const int L = int(std::floor(r.left)), T = int(std::floor(r.top));
     const int R = int(std::ceil(r.right)), B = int(std::ceil(r.bottom));
@@ -591,10 +623,13 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
     auto span = [](float a, float b, int i) {  // overlap of [i, i+1] with [a, b]
         return std::max(0.0f, std::min(b, float(i + 1)) - std::max(a, float(i)));
     };
-    // 256 x area, truncated, at most 255; a rectangle within one row loses one level more.
-    const int thinRow = B - T == 1 ? 1 : 0;
-    auto level = [thinRow](float area) {
-        const int v = int(area * 256.0f) - thinRow;
+    // 256 x area, truncated, at most 255; a rectangle within one row loses one level more, and
+    // so does every partial pixel of a small path.
+    const int less = (B - T == 1 || smallPath) ? 1 : 0;
+    auto level = [less, smallPath](float area) {
+        int v = int(area * 256.0f) - less;
+        if (smallPath && v >= 251) v = 255;
+        if (smallPath && v < 8) v = 0;
         return uint8_t(std::clamp(v, 0, 255));
     };
     const int w = R - L;
@@ -620,5 +655,7 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
         if (cr) blitter.blitAntiH(fullR, y, &cr, 1);
     if (fullB < B) partialRow(fullB, span(r.top, r.bottom, fullB));
 }
+
+}  // namespace
 
 }  // namespace plix
