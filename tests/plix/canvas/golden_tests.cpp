@@ -191,7 +191,7 @@ bool isHairlineScene(const std::string& scene) { return scene == "points"; }
 // and image sampling (images).
 int pixelsAllowedPastTheLevels(const std::string& scene) {
     static const std::map<std::string, int> kToday = {
-        {"clip_rrect_and_path", 99}, {"images", 136}, {"layer_alpha", 53}, {"matrices", 141}, {"shapes", 303}};
+        {"clip_rrect_and_path", 99}, {"images", 136}, {"layer_alpha", 54}, {"matrices", 144}, {"shapes", 303}};
     const auto it = kToday.find(scene);
     return it == kToday.end() ? -1 : it->second;
 }

@@ -46,7 +46,12 @@ void emitRow(Blitter& blitter, int x0, int y, const uint8_t* cov, int n) {
 // Accumulates the area of the edge piece (x0, y0) -> (x1, y1), all in cell units of one row
 // (0 <= y0 < y1 <= 1, 0 <= x <= width), into acc: each cell gets dy * (1 - mean x in cell) and
 // the next one the rest, so a running sum over the row gives the covered fraction.
-inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float w, int& lo, int& hi) {
+//
+// steps: the reference engine's positions for an edge that crosses a whole row within one
+// pixel: its ends' offsets in the pixel are taken in sixteenths (rounded with a small bias
+// each), so its mean position, and the pixel's coverage, moves in 32nds of a pixel.
+inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float w, int& lo, int& hi,
+                       bool steps = false) {
     const float dy = (y1 - y0) * w;
     auto add = [&](int c, float h, float mid) {
         acc[c] += h * (1 - mid);
@@ -60,6 +65,11 @@ inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float
     lo = std::min(lo, c0);
     hi = std::max(hi, c1 + 1);
     if (c0 == c1 || xr - xl < 1e-6f) {
+        if (steps && y0 == 0 && y1 == 1 && xr > xl) {
+            const float top = std::floor((x0 - float(c0)) * 16.0f + 11.0f / 32), bottom = std::floor((x1 - float(c0)) * 16.0f + 25.0f / 64);
+            add(c0, dy, (top + bottom) * (1.0f / 32));
+            return;
+        }
         add(c0, dy, (xl + xr) * 0.5f - float(c0));
         return;
     }
@@ -107,9 +117,9 @@ thread_local FillScratch tFillScratch;
 // every row that has any end point or shared cell in sub-rows, the plain way.
 class AAFiller {
 public:
-    AAFiller(PathFillType fill, const IRect& clip, Blitter& blitter, bool reference)
+    AAFiller(PathFillType fill, const IRect& clip, Blitter& blitter, bool reference, CoverageModel model)
         : fInverse(isInverseFill(fill)), fEvenOdd(isEvenOddFill(fill)), fClip(clip), fW(clip.width()),
-          fBlitter(blitter), fReference(reference),
+          fBlitter(blitter), fReference(reference), fSteps(model == CoverageModel::Reference),
           fS(tFillScratch.busy ? *(fOwn = std::make_unique<FillScratch>()) : tFillScratch),
           fAcc(fS.acc), fRowCov(fS.rowCov), fCov(fS.cov), fPieces(fS.pieces), fParent(fS.parent) {
         fS.busy = true;
@@ -156,6 +166,7 @@ private:
     const int fW;
     Blitter& fBlitter;
     const bool fReference;
+    const bool fSteps;  // steep edges at the reference engine's positions
     std::unique_ptr<FillScratch> fOwn;  // when the thread's buffers are taken
     FillScratch& fS;
     std::vector<float>& fAcc;
@@ -370,6 +381,9 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
 // Runs between clusters are constant spans.
 void AAFiller::sparseRow(int y) {
     float* acc = fAcc.data();
+    // The reference takes a row at once only when no edge ends inside it.
+    bool wholeRow = true;
+    for (const Piece& pc : fPieces) wholeRow &= pc.ya == 0 && pc.yb == 1;
     float carry[kSubRows] = {};
     constexpr float subH = 1.0f / kSubRows;
     auto spanCoverage = [&] {
@@ -395,7 +409,7 @@ void AAFiller::sparseRow(int y) {
             int l2 = fW + 1, h2 = -1;
             for (size_t k = i; k < j; ++k) {
                 const Piece& pc = fPieces[k];
-                accumulate(acc, pc.xa, pc.ya, pc.xb, pc.yb, pc.w, l2, h2);
+                accumulate(acc, pc.xa, pc.ya, pc.xb, pc.yb, pc.w, l2, h2, fSteps && wholeRow);
                 for (int s = 0; s < kSubRows; ++s) {
                     const float h = std::min(pc.yb, (s + 1) * subH) - std::max(pc.ya, s * subH);
                     if (h > 0) carry[s] += pc.w * h * kSubRows;
@@ -470,7 +484,7 @@ void AAFiller::denseRow(int y) {
             const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
             const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
             // Heights in units of the sub-row, so a full sub-row covers 1.
-            accumulate(acc, xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2);
+            accumulate(acc, xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2, fSteps && subRows == 1);
         }
         float sum = 0;
         for (int x = lo; x <= hi; ++x) {
@@ -552,17 +566,17 @@ void fillRectLevels(const Rect& r0, const IRect& clip, bool smallPath, Blitter& 
 }  // namespace
 
 void fillEdges(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, bool antiAlias,
-               Blitter& blitter) {
+               Blitter& blitter, CoverageModel model) {
     if (clip.isEmpty()) return;
     if (antiAlias)
-        AAFiller(fill, clip, blitter, false).fill(edges, count);
+        AAFiller(fill, clip, blitter, false, model).fill(edges, count);
     else
         fillEdgesAliased(edges, count, fill, clip, blitter);
 }
 
 void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, const IRect& clip,
-                          Blitter& blitter) {
-    if (!clip.isEmpty()) AAFiller(fill, clip, blitter, true).fill(edges, count);
+                          Blitter& blitter, CoverageModel model) {
+    if (!clip.isEmpty()) AAFiller(fill, clip, blitter, true, model).fill(edges, count);
 }
 
 void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter,
@@ -584,7 +598,11 @@ void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAli
         builder.buildReference(path, m, clip, antiAlias);
     if (!builder.finite()) return;
     const auto& e = builder.edges();
-    fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter);
+    // The reference walks convex outlines a row at a time, with its steep-edge positions; other
+    // outlines get the exact area of its edges.
+    const bool steps = model == CoverageModel::Reference && antiAlias && !isInverseFill(path.fillType()) && path.isConvex();
+    fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter,
+              steps ? CoverageModel::Reference : CoverageModel::ExactArea);
 }
 
 namespace {

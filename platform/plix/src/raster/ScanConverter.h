@@ -26,24 +26,27 @@ namespace plix {
 
 struct LineEdge;
 
+enum class CoverageModel {
+    Reference,  // the reference engine's edges and steep-edge positions (the default)
+    ExactArea,  // the exact area under the true outline, curves within kCurveTolerance
+};
+
 // Flattening tolerance for anti-aliased drawing, in pixels.
 constexpr float kCurveTolerance = 0.025f;
 
-enum class CoverageModel {
-    Reference,  // the reference engine's edges (the default everywhere)
-    ExactArea,  // the exact area under the true outline, curves within kCurveTolerance
-};
 
 // Fills path mapped by m, limited to clip.
 void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter,
               CoverageModel model = CoverageModel::Reference);
 // Fills device-space edges with the fill rule (the inverse rules cover the rest of the clip).
+// ExactArea: the exact area under the edges; Reference: steep edges at the reference's positions
+// (which it takes for convex outlines).
 void fillEdges(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, bool antiAlias,
-               Blitter& blitter);
+               Blitter& blitter, CoverageModel model = CoverageModel::ExactArea);
 // The plain anti-aliased fill that fillEdges is held to: every row with an end point or a shared
 // cell in sub-rows.
 void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, const IRect& clip,
-                          Blitter& blitter);
+                          Blitter& blitter, CoverageModel model = CoverageModel::ExactArea);
 // Fills a device-space rectangle as the reference engine fills rectangles it is given as such:
 // anti-aliased, a pixel gets 256 x (covered width x covered height), at most 255 (and one
 // level less when the rectangle lies within one row); aliased, the pixels whose centres it
