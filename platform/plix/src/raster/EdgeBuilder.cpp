@@ -35,11 +35,9 @@ struct Sink final : FlattenSink {
 namespace {
 
 // The nearest quarter pixel, halves going down (to the larger y). The reference engine works in
-// 16.16 fixed point: a point computed a hair short of a half (6.62499 for 6.625) is a half there.
-inline float snapToQuarter(float y) {
-    const double fixed = std::round(double(y) * 65536.0);
-    return float(std::floor(fixed / 16384.0 + 0.5) * 0.25);
-}
+// 16.16 fixed point, where a point computed a hair short of a half (6.62499 for 6.625) is a
+// half: the bias of 2^-15 quarters does that.
+inline float snapToQuarter(float y) { return std::floor(y * 4.0f + (0.5f + 1.0f / 32768)) * 0.25f; }
 
 inline Point toSixty4ths(Point p) { return {std::round(p.x * 64.0f) / 64.0f, std::round(p.y * 64.0f) / 64.0f}; }
 

@@ -562,6 +562,46 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
 
 namespace {
 bool fitsReferenceMask(const Rect& bounds);
+
+// Whether the outline through the path's points (control points included) is one convex loop:
+// every turn the same way and y turning back at most twice. Stops at the first sign that it is
+// not, so stroke outlines cost a few points; allocates nothing.
+bool isConvexOutline(const Path& path) {
+    const auto& pts = path.points();
+    const auto& verbs = path.verbs();
+    if (pts.size() < 3) return true;
+    size_t segments = 0;
+    for (const PathVerb v : verbs) {
+        if (v == PathVerb::Move && segments > 0) return false;  // a second contour
+        if (v != PathVerb::Move && v != PathVerb::Close) ++segments;
+    }
+    Point prev{};
+    bool havePrev = false;
+    int turn = 0, ySign = 0, yFlips = 0;
+    const size_t n = pts.size();
+    for (size_t i = 0; i <= n; ++i) {
+        const Point d = pts[(i + 1) % n] - pts[i % n];
+        if (d.x == 0 && d.y == 0) continue;
+        if (havePrev) {
+            const float cross = prev.x * d.y - prev.y * d.x;
+            const float scale = std::fabs(prev.x) + std::fabs(prev.y) + std::fabs(d.x) + std::fabs(d.y);
+            if (std::fabs(cross) > 1e-6f * scale * scale) {
+                const int s = cross > 0 ? 1 : -1;
+                if (turn != 0 && s != turn) return false;
+                turn = s;
+            } else if (prev.x * d.x + prev.y * d.y < 0) {
+                return false;  // doubles back
+            }
+        }
+        if (d.y != 0) {
+            const int s = d.y > 0 ? 1 : -1;
+            if (ySign != 0 && s != ySign && ++yFlips > 2) return false;
+            ySign = s;
+        }
+        prev = d, havePrev = true;
+    }
+    return true;
+}
 void fillRectLevels(const Rect& r0, const IRect& clip, bool smallPath, Blitter& blitter);
 }  // namespace
 
@@ -600,7 +640,8 @@ void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAli
     const auto& e = builder.edges();
     // The reference walks convex outlines a row at a time, with its steep-edge positions; other
     // outlines get the exact area of its edges.
-    const bool steps = model == CoverageModel::Reference && antiAlias && !isInverseFill(path.fillType()) && path.isConvex();
+    const bool steps = model == CoverageModel::Reference && antiAlias && !isInverseFill(path.fillType()) &&
+                       isConvexOutline(path);
     fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter,
               steps ? CoverageModel::Reference : CoverageModel::ExactArea);
 }

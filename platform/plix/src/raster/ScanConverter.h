@@ -3,8 +3,12 @@
 // Fills give the reference engine's pictures: its edges (EdgeBuilder's reference edges: its
 // curve subdivision, end points on quarter-pixel rows when anti-aliased), whose covered area is
 // then computed exactly. Since every end point lies on a quarter row, that area is the one the
-// reference's analytic coverage finds strip by strip. The exact-area model of the true outline
-// (CoverageModel::ExactArea) is kept as the oracle the tests hold the scan conversion to.
+// reference's analytic coverage finds strip by strip, with two exceptions it makes and we
+// follow: in a convex outline an edge that crosses a whole row within one pixel sits at the
+// reference's rounded position (see accumulate), and a rectangle path small enough for its
+// supersampling mask is covered as drawRect covers it, less a level. The exact-area model of
+// the true outline (CoverageModel::ExactArea) is kept as the oracle the tests hold the scan
+// conversion to.
 //
 // The area of each pixel covered by the edges is computed as follows: every edge
 // piece inside a pixel row adds its signed height, split between the cell it crosses and the
@@ -33,7 +37,6 @@ enum class CoverageModel {
 
 // Flattening tolerance for anti-aliased drawing, in pixels.
 constexpr float kCurveTolerance = 0.025f;
-
 
 // Fills path mapped by m, limited to clip.
 void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter,
