@@ -1,6 +1,6 @@
-// The reference engine's coverage rules, from tables read off its pictures (tests/reference,
-// black shapes on transparent): quarter-pixel rows across horizontal edges, its positions of
-// steep edges, and which side a pixel centre on an aliased edge belongs to.
+// The reference engine's coverage rules, from tables read off its pictures (printed by
+// tests/reference/coverage_tables.mjs): quarter-pixel rows across horizontal edges, its
+// positions of steep edges, and which side a pixel centre on an aliased edge belongs to.
 #include <gtest/gtest.h>
 
 #include <cstdio>
