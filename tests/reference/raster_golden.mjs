@@ -14,7 +14,8 @@ function makePaint(o) {
   p.setColor(argb(o.color || 'ff000000'));
   p.setAntiAlias(o.aa === '1');
   const style = o.style || 'fill';
-  p.setStyle(style === 'fill' ? CK.PaintStyle.Fill : CK.PaintStyle.Stroke);
+  // The wrapper names no stroke-and-fill style; the engine takes its value (2) all the same.
+  p.setStyle(style === 'fill' ? CK.PaintStyle.Fill : style === 'stroke' ? CK.PaintStyle.Stroke : { value: 2 });
   if (style !== 'fill') p.setStrokeWidth(parseFloat(o.width || '0'));
   if (o.cap) p.setStrokeCap({ butt: CK.StrokeCap.Butt, round: CK.StrokeCap.Round, square: CK.StrokeCap.Square }[o.cap]);
   if (o.join) p.setStrokeJoin({ miter: CK.StrokeJoin.Miter, round: CK.StrokeJoin.Round, bevel: CK.StrokeJoin.Bevel }[o.join]);
@@ -23,14 +24,16 @@ function makePaint(o) {
   return p;
 }
 
-const fillTypes = { winding: CK.FillType.Winding, evenodd: CK.FillType.EvenOdd };
+// The wrapper names no inverse fill types; the engine takes their values (2, 3) all the same.
+const fillTypes = { winding: CK.FillType.Winding, evenodd: CK.FillType.EvenOdd, inversewinding: { value: 2 },
+                    inverseevenodd: { value: 3 } };
 
 function draw(canvas, cmd, args, o) {
   const paint = makePaint(o);
   canvas.save();
   if (o.matrix) {
     const m = o.matrix.split(',').map(parseFloat);
-    canvas.concat([m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
+    canvas.concat(m.length === 9 ? m : [m[0], m[1], m[2], m[3], m[4], m[5], 0, 0, 1]);
   }
   let pth = null;
   if (cmd === 'path') {
@@ -45,18 +48,8 @@ function draw(canvas, cmd, args, o) {
     pth = b.detachAndDelete();
   }
   const fill = o.fill || 'winding';
-  if (fill.startsWith('inverse')) throw new Error('the reference build has no inverse fill types');
   pth.setFillType(fillTypes[fill]);
-  if (o.style === 'strokeandfill') {
-    // The reference wrapper has no stroke-and-fill style: fill the union of the shape and its
-    // stroke outline, which is what the style covers.
-    const stroked = pth.makeStroked({ width: parseFloat(o.width), cap: CK.StrokeCap.Butt, join: CK.StrokeJoin.Miter });
-    const both = CK.Path.MakeFromOp(pth, stroked, CK.PathOp.Union);
-    paint.setStyle(CK.PaintStyle.Fill);
-    canvas.drawPath(both, paint);
-    both.delete();
-    stroked.delete();
-  } else if (cmd === 'rect' && !fill.startsWith('inverse') && (o.style || 'fill') === 'fill') {
+  if (cmd === 'rect' && !fill.startsWith('inverse') && (o.style || 'fill') === 'fill') {
     const n = args.trim().split(/\s+/).map(parseFloat);
     canvas.drawRect(CK.LTRBRect(n[0], n[1], n[2], n[3]), paint);
   } else {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../GoldenImages.h"
+#include "../GoldenStrict.h"
 #include "../SceneList.h"
 #include "CanvasScenes.h"
 
@@ -28,17 +29,28 @@ using test::run;
 
 std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_CANVAS_FIXTURES) + "/scenes.txt"); }
 
-// The reference engine's anti-aliasing approximates coverage while ours is exact, and its
-// sampler rounds differently at half-pixel ties; so the comparison is tight where the reference
-// is flat and bounded along outlines (as in the raster golden tests):
-//   flat pixels (no neighbour differs by more than 3): every channel within kFlat (+ the
-//   destination format's step);
-//   other pixels: every channel within kEdge, mean difference within kEdgeMean, and at most
-//   kOutliers pixels beyond kEdge.
+// Every scene is held to the strict rule (GoldenStrict.h), with the destination format's
+// quantization as slack, except scenes of hairlines and strokes thinner than a pixel, drawn by
+// their own converter, which keep the loose rule below until it gives the reference's pictures:
+//   flat pixels (no neighbour differs by more than 3): every channel within kFlat (+ slack);
+//   other pixels: mean difference within kEdgeMean, at most kOutliers pixels beyond kEdge.
 constexpr int kFlat = 3;
 constexpr int kEdge = 64;
 constexpr double kEdgeMean = 8.0;
 constexpr int kOutliers = 6;
+
+bool isHairlineScene(const std::string& scene) { return scene == "points"; }
+
+// Scenes that do not meet the strict rule yet, each held to the number of pixels beyond the
+// levels it reaches today in RGBA8888 (plus the other formats' slack): curves and rounded
+// rects (the reference's curve chord points, see the raster golden tests), stroke outlines,
+// and image sampling (images).
+int pixelsAllowedPastTheLevels(const std::string& scene) {
+    static const std::map<std::string, int> kToday = {
+        {"clip_rrect_and_path", 99}, {"images", 136}, {"layer_alpha", 54}, {"matrices", 144}, {"shapes", 303}};
+    const auto it = kToday.find(scene);
+    return it == kToday.end() ? -1 : it->second;
+}
 
 struct Format {
     const char* name;
@@ -62,22 +74,31 @@ void checkScene(const Scene& s, const Format& f) {
     ASSERT_TRUE(test::readPng(std::string(PLIX_CANVAS_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
     ASSERT_EQ(w, s.w);
     ASSERT_EQ(h, s.h);
-    int flatWorst = 0, outliers = 0, edgeCount = 0;
-    double edgeSum = 0;
-    for (const test::PixelDiff& p : test::compareImages(got.data(), want.data(), w, h)) {
-        const int worst = p.worst();
-        if (p.flat) {
-            flatWorst = std::max(flatWorst, worst);
-            EXPECT_LE(worst, kFlat + f.slack) << s.name << " flat pixel " << p.x << "," << p.y;
-        } else {
-            ++edgeCount;
-            edgeSum += worst;
-            if (worst > kEdge + f.slack) ++outliers;
+    const test::StrictResult strict = test::compareStrict(got.data(), want.data(), w, h, f.slack);
+    std::printf("strict %s %s %s: %s\n", strict.pass() ? "MATCH" : "miss", s.name.c_str(), f.name,
+                strict.describe().c_str());
+    const int today = pixelsAllowedPastTheLevels(s.name);
+    if (today >= 0) {
+        EXPECT_LE(strict.total - strict.within, today) << s.name << ": " << strict.describe();
+    } else if (!isHairlineScene(s.name)) {
+        EXPECT_TRUE(strict.pass()) << s.name << ": " << strict.describe();
+    } else {
+        int outliers = 0, edgeCount = 0;
+        double edgeSum = 0;
+        for (const test::PixelDiff& p : test::compareImages(got.data(), want.data(), w, h)) {
+            const int worst = p.worst();
+            if (p.flat) {
+                EXPECT_LE(worst, kFlat + f.slack) << s.name << " flat pixel " << p.x << "," << p.y;
+            } else {
+                ++edgeCount;
+                edgeSum += worst;
+                if (worst > kEdge + f.slack) ++outliers;
+            }
         }
-    }
-    EXPECT_LE(outliers, kOutliers) << s.name;
-    if (edgeCount) {
-        EXPECT_LE(edgeSum / edgeCount, kEdgeMean + f.slack) << s.name;
+        EXPECT_LE(outliers, kOutliers) << s.name;
+        if (edgeCount) {
+            EXPECT_LE(edgeSum / edgeCount, kEdgeMean + f.slack) << s.name;
+        }
     }
     if (::testing::Test::HasFailure()) {
         const std::string out =

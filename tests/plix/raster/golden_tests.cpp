@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../GoldenImages.h"
+#include "../GoldenStrict.h"
 #include "RasterScenes.h"
 #include "core/BlendMode.h"
 #include "raster/Draw.h"
@@ -20,30 +22,75 @@ using namespace plix;
 
 namespace {
 
-using test::drawLine;
 using test::Scene;
 
 std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"); }
 
-// The reference engine's anti-aliasing approximates coverage (its curve flattening, stroke
-// offsets and edge coverage stray from the exact area by up to ~0.2 of a pixel), while ours is
-// exact for straight edges. So the comparison is tight where the reference image is flat and
-// bounded along outlines:
+// Every scene is held to the strict rule (GoldenStrict.h), except scenes of hairlines and
+// strokes thinner than a pixel, which are drawn by their own converter: those keep the loose
+// rule below until it gives the reference's pictures:
 //   flat pixels (no neighbour differs by more than 3):   every channel within kFlat;
 //   outline pixels:   every channel within kEdge, mean difference within kEdgeMean, and at most
-//                     kEdgeOutliers channels beyond kEdge (pixel-centre ties of aliased edges).
+//                     kEdgeOutliers channels beyond kEdge.
 constexpr int kFlat = 3;
 constexpr int kEdge = 64;
 constexpr double kEdgeMean = 6.0;
 constexpr int kEdgeOutliers = 4;  // pixels
 
-// Scenes where the reference is known to stray further, checked against the exact geometry
-// (coverage sampled from the distance to the true curve):
-//   stroke_curves: at the low point of the quadratic the reference's 3-px stroke is up to
-//   0.4 px too thick: at all 15 pixels past kEdge ours is within 6 levels of the exact
-//   coverage and the reference 60 to 100 levels off (pixel 36,52: exact red 206, reference
-//   100, ours 201).
-int allowedOutliers(const std::string& scene) { return scene == "stroke_curves" ? 15 : kEdgeOutliers; }
+bool isHairlineScene(const std::string& scene) { return scene == "hairlines"; }
+
+// Scenes that do not meet the strict rule yet, each held to the number of pixels beyond its
+// levels that it reaches today (so a change that moves them away from the reference fails):
+//   curves (anti-aliased): the reference places the inner points of its curve chords a little
+//     off the even steps of t (an oval of radius 5.8 has its 22.5 degree point 0.13 px lower
+//     than the quad's midpoint), which moves those chords' quarter rows;
+//   stars (non-convex outlines through shared pixels): the reference's general walker splits
+//     rows where edges cross, and its coverage there is not the exact area;
+//   stroke_*: the stroker's outline, not its coverage, differs;
+//   blend_*: the 8-bit blend rounding (a level apart) over the oval's edge.
+int pixelsAllowedPastTheLevels(const std::string& scene) {
+    static const std::map<std::string, int> kToday = {
+        {"fill_star_evenodd", 45}, {"fill_circle", 69}, {"fill_curves", 145}, {"stroke_joins", 143},
+        {"stroke_miter_limit", 87}, {"stroke_curves", 336}, {"stroke_closed", 141}, {"stroke_and_fill", 91},
+        {"cov_small_circles", 95}, {"cov_circles_large", 191}, {"cov_quads", 138}, {"cov_cubics", 91},
+        {"cov_conics", 135}, {"cov_star_winding", 75}, {"cov_star_evenodd", 113}, {"cov_transforms", 105},
+        {"blend_Color", 21}, {"blend_ColorBurn", 6}, {"blend_ColorDodge", 13}, {"blend_Darken", 13},
+        {"blend_Difference", 12}, {"blend_DstATop", 16}, {"blend_DstIn", 12}, {"blend_Exclusion", 11},
+        {"blend_HardLight", 18}, {"blend_Hue", 20}, {"blend_Lighten", 10}, {"blend_Modulate", 19},
+        {"blend_Multiply", 12}, {"blend_Plus", 21}, {"blend_Saturation", 8}, {"blend_Screen", 10},
+        {"blend_Src", 28}, {"blend_SrcATop", 14}, {"blend_SrcIn", 23}, {"blend_SrcOut", 23},
+        {"blend_SrcOver", 22}, {"blend_Xor", 15}
+    };
+    const auto it = kToday.find(scene);
+    return it == kToday.end() ? -1 : it->second;
+}
+
+bool looselyMatches(const Scene& s, const std::vector<uint8_t>& px, const std::vector<uint8_t>& want,
+                    std::string* why) {
+    int flatWorst = 0, edgeWorst = 0, outliers = 0, flatOver = 0;
+    double edgeSum = 0;
+    int edgeCount = 0;
+    for (const test::PixelDiff& p : test::compareImages(px.data(), want.data(), s.w, s.h, kFlat)) {
+        bool outlier = false;
+        for (const int d : p.channel) {
+            if (!p.flat) {
+                edgeWorst = std::max(edgeWorst, d);
+                edgeSum += d;
+                ++edgeCount;
+                outlier |= d > kEdge;
+            } else {
+                flatWorst = std::max(flatWorst, d);
+                if (d > kFlat) ++flatOver;
+            }
+        }
+        outliers += outlier;
+    }
+    const double edgeMean = edgeCount ? edgeSum / edgeCount : 0;
+    *why = "flat worst " + std::to_string(flatWorst) + " (" + std::to_string(flatOver) + " over " +
+           std::to_string(kFlat) + "), outline worst " + std::to_string(edgeWorst) + " mean " +
+           std::to_string(edgeMean) + " (" + std::to_string(outliers) + " pixels over " + std::to_string(kEdge) + ")";
+    return flatOver == 0 && outliers <= kEdgeOutliers && edgeMean <= kEdgeMean;
+}
 
 class Golden : public ::testing::TestWithParam<Scene> {};
 
@@ -60,30 +107,15 @@ TEST_P(Golden, MatchesTheReferenceImage) {
     ASSERT_TRUE(test::readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
     ASSERT_EQ(w, s.w);
     ASSERT_EQ(h, s.h);
-    int flatWorst = 0, edgeWorst = 0, outliers = 0, flatOver = 0;
-    double edgeSum = 0;
-    int edgeCount = 0;
-    for (const test::PixelDiff& p : test::compareImages(px.data(), want.data(), w, h, kFlat)) {
-        bool outlier = false;
-        for (const int d : p.channel) {
-            if (!p.flat) {
-                edgeWorst = std::max(edgeWorst, d);
-                edgeSum += d;
-                ++edgeCount;
-                outlier |= d > kEdge;
-            } else {
-                flatWorst = std::max(flatWorst, d);
-                if (d > kFlat) ++flatOver;
-            }
-        }
-        outliers += outlier;
-    }
-    const double edgeMean = edgeCount ? edgeSum / edgeCount : 0;
-    const bool ok = flatOver == 0 && outliers <= allowedOutliers(s.name) && edgeMean <= kEdgeMean;
+    const test::StrictResult strict = test::compareStrict(px.data(), want.data(), w, h);
+    std::string why = strict.describe();
+    const int today = pixelsAllowedPastTheLevels(s.name);
+    const bool ok = isHairlineScene(s.name) ? looselyMatches(s, px, want, &why)
+                    : today >= 0           ? strict.total - strict.within <= today
+                                           : strict.pass();
+    std::printf("strict %s %s: %s\n", strict.pass() ? "MATCH" : "miss", s.name.c_str(), strict.describe().c_str());
     if (!ok) test::saveForReview(PLIX_GOLDEN_OUT, s.name, s.w, s.h, px.data());
-    EXPECT_TRUE(ok) << s.name << ": flat worst " << flatWorst << " (" << flatOver << " over " << kFlat
-                    << "), outline worst " << edgeWorst << " mean " << edgeMean << " (" << outliers
-                    << " pixels over " << kEdge << "); ours is in " << PLIX_GOLDEN_OUT;
+    EXPECT_TRUE(ok) << s.name << ": " << why << "; ours is in " << PLIX_GOLDEN_OUT;
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, Golden, ::testing::ValuesIn(loadScenes()),

@@ -256,7 +256,7 @@ TEST(StrokeCoverage, RoundStrokeOutlinesCoverTheStrokesArea) {
         EXPECT_LE(s.mean, 0.2);
         if (!k.simple) continue;
         Grid g;
-        fillPath(outline, Matrix(), IRect::MakeWH(W, H), true, g);
+        fillPath(outline, Matrix(), IRect::MakeWH(W, H), true, g, CoverageModel::ExactArea);
         EXPECT_FALSE(g.twice);
         const Worst f = compare(g.cov, area);
         EXPECT_LE(f.diff, 1) << "fill against the outline at " << f.x << "," << f.y;

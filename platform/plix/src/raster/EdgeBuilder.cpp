@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/PathFlatten.h"
+#include "geometry/PathFlattenFill.h"
 
 namespace plix {
 
@@ -31,17 +32,47 @@ struct Sink final : FlattenSink {
 
 }  // namespace
 
-void EdgeBuilder::build(const Path& path, const Matrix& m, const IRect& clip, float tol) {
+namespace {
+
+// The nearest quarter pixel, halves going down (to the larger y). The reference engine works in
+// 16.16 fixed point, where a point computed a hair short of a half (6.62499 for 6.625) is a
+// half: the bias of 2^-15 quarters does that.
+inline float snapToQuarter(float y) { return std::floor(y * 4.0f + (0.5f + 1.0f / 32768)) * 0.25f; }
+
+inline Point toSixty4ths(Point p) { return {std::round(p.x * 64.0f) / 64.0f, std::round(p.y * 64.0f) / 64.0f}; }
+
+}  // namespace
+
+void EdgeBuilder::reset(const IRect& clip, Snap snap) {
     fEdges.clear();
     fClip = Rect::Make(clip);
     fBounds = {};
     fHasBounds = false;
     fFinite = true;
+    fSnap = snap;
+}
+
+void EdgeBuilder::finish() {
+    if (!fFinite) fEdges.clear();
+    fSnap = Snap::None;
+}
+
+void EdgeBuilder::build(const Path& path, const Matrix& m, const IRect& clip, float tol) {
+    reset(clip, Snap::None);
     Sink sink;
     sink.builder = this;
     flattenPath(path, m, tol, sink);
     sink.close();
-    if (!fFinite) fEdges.clear();
+    finish();
+}
+
+void EdgeBuilder::buildReference(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias) {
+    reset(clip, antiAlias ? Snap::QuarterY : Snap::Sixty4th);
+    Sink sink;
+    sink.builder = this;
+    flattenPathForFill(path, m, antiAlias ? 2 : 0, sink);
+    sink.close();
+    finish();
 }
 
 void EdgeBuilder::addLine(Point a, Point b) {
@@ -49,6 +80,7 @@ void EdgeBuilder::addLine(Point a, Point b) {
         fFinite = false;
         return;
     }
+    if (fSnap == Snap::Sixty4th) a = toSixty4ths(a), b = toSixty4ths(b);
     if (!fHasBounds) {
         fBounds = {a.x, a.y, a.x, a.y};
         fHasBounds = true;
@@ -75,7 +107,9 @@ void EdgeBuilder::addLine(Point a, Point b) {
     if (!(a.y < b.y)) return;
     // Clamp horizontally, splitting where the edge crosses the clip's sides.
     const float L = fClip.left, R = fClip.right;
+    const bool snapY = fSnap == Snap::QuarterY;
     auto push = [&](Point p, Point q) {
+        if (snapY) p.y = snapToQuarter(p.y), q.y = snapToQuarter(q.y);
         if (q.y > p.y && p.isFinite() && q.isFinite()) fEdges.push_back({p.x, p.y, q.x, q.y, winding});
     };
     auto yAt = [&](float x) { return float(a.y + (x - a.x) / dxdy); };

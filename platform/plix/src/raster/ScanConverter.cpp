@@ -46,7 +46,12 @@ void emitRow(Blitter& blitter, int x0, int y, const uint8_t* cov, int n) {
 // Accumulates the area of the edge piece (x0, y0) -> (x1, y1), all in cell units of one row
 // (0 <= y0 < y1 <= 1, 0 <= x <= width), into acc: each cell gets dy * (1 - mean x in cell) and
 // the next one the rest, so a running sum over the row gives the covered fraction.
-inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float w, int& lo, int& hi) {
+//
+// steps: the reference engine's positions for an edge that crosses a whole row within one
+// pixel: its ends' offsets in the pixel are taken in sixteenths (rounded with a small bias
+// each), so its mean position, and the pixel's coverage, moves in 32nds of a pixel.
+inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float w, int& lo, int& hi,
+                       bool steps = false) {
     const float dy = (y1 - y0) * w;
     auto add = [&](int c, float h, float mid) {
         acc[c] += h * (1 - mid);
@@ -60,6 +65,11 @@ inline void accumulate(float* acc, float x0, float y0, float x1, float y1, float
     lo = std::min(lo, c0);
     hi = std::max(hi, c1 + 1);
     if (c0 == c1 || xr - xl < 1e-6f) {
+        if (steps && y0 == 0 && y1 == 1 && xr > xl) {
+            const float top = std::floor((x0 - float(c0)) * 16.0f + 11.0f / 32), bottom = std::floor((x1 - float(c0)) * 16.0f + 25.0f / 64);
+            add(c0, dy, (top + bottom) * (1.0f / 32));
+            return;
+        }
         add(c0, dy, (xl + xr) * 0.5f - float(c0));
         return;
     }
@@ -107,9 +117,9 @@ thread_local FillScratch tFillScratch;
 // every row that has any end point or shared cell in sub-rows, the plain way.
 class AAFiller {
 public:
-    AAFiller(PathFillType fill, const IRect& clip, Blitter& blitter, bool reference)
+    AAFiller(PathFillType fill, const IRect& clip, Blitter& blitter, bool reference, CoverageModel model)
         : fInverse(isInverseFill(fill)), fEvenOdd(isEvenOddFill(fill)), fClip(clip), fW(clip.width()),
-          fBlitter(blitter), fReference(reference),
+          fBlitter(blitter), fReference(reference), fSteps(model == CoverageModel::Reference),
           fS(tFillScratch.busy ? *(fOwn = std::make_unique<FillScratch>()) : tFillScratch),
           fAcc(fS.acc), fRowCov(fS.rowCov), fCov(fS.cov), fPieces(fS.pieces), fParent(fS.parent) {
         fS.busy = true;
@@ -156,6 +166,7 @@ private:
     const int fW;
     Blitter& fBlitter;
     const bool fReference;
+    const bool fSteps;  // steep edges at the reference engine's positions
     std::unique_ptr<FillScratch> fOwn;  // when the thread's buffers are taken
     FillScratch& fS;
     std::vector<float>& fAcc;
@@ -370,6 +381,9 @@ bool AAFiller::chainsShareCells(size_t i, size_t j) {
 // Runs between clusters are constant spans.
 void AAFiller::sparseRow(int y) {
     float* acc = fAcc.data();
+    // The reference takes a row at once only when no edge ends inside it.
+    bool wholeRow = true;
+    for (const Piece& pc : fPieces) wholeRow &= pc.ya == 0 && pc.yb == 1;
     float carry[kSubRows] = {};
     constexpr float subH = 1.0f / kSubRows;
     auto spanCoverage = [&] {
@@ -395,7 +409,7 @@ void AAFiller::sparseRow(int y) {
             int l2 = fW + 1, h2 = -1;
             for (size_t k = i; k < j; ++k) {
                 const Piece& pc = fPieces[k];
-                accumulate(acc, pc.xa, pc.ya, pc.xb, pc.yb, pc.w, l2, h2);
+                accumulate(acc, pc.xa, pc.ya, pc.xb, pc.yb, pc.w, l2, h2, fSteps && wholeRow);
                 for (int s = 0; s < kSubRows; ++s) {
                     const float h = std::min(pc.yb, (s + 1) * subH) - std::max(pc.ya, s * subH);
                     if (h > 0) carry[s] += pc.w * h * kSubRows;
@@ -470,7 +484,7 @@ void AAFiller::denseRow(int y) {
             const float xa = ya == pc.ya ? pc.xa : pc.xa + (pc.xb - pc.xa) * ((ya - pc.ya) / t);
             const float xb = yb == pc.yb ? pc.xb : pc.xa + (pc.xb - pc.xa) * ((yb - pc.ya) / t);
             // Heights in units of the sub-row, so a full sub-row covers 1.
-            accumulate(acc, xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2);
+            accumulate(acc, xa, (ya - s0) * subRows, xb, (yb - s0) * subRows, pc.w, l2, h2, fSteps && subRows == 1);
         }
         float sum = 0;
         for (int x = lo; x <= hi; ++x) {
@@ -503,9 +517,10 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
     std::vector<const LineEdge*> active;
     size_t next = 0;
     for (int y = clip.top; y < clip.bottom; ++y) {
+        // An edge crosses row y when y0 < centre <= y1.
         const float ys = float(y) + 0.5f;
-        while (next < sorted.size() && sorted[next]->y0 <= ys) active.push_back(sorted[next++]);
-        active.erase(std::remove_if(active.begin(), active.end(), [&](const LineEdge* e) { return e->y1 <= ys; }),
+        while (next < sorted.size() && sorted[next]->y0 < ys) active.push_back(sorted[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(), [&](const LineEdge* e) { return e->y1 < ys; }),
                      active.end());
         if (active.empty() && !inverse) {
             if (next >= sorted.size()) break;
@@ -513,17 +528,17 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
         }
         xs.clear();
         for (const LineEdge* e : active) {
-            if (e->y0 <= ys && ys < e->y1) {
+            if (e->y0 < ys && ys <= e->y1) {
                 const float x = e->x0 + (ys - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0);
                 xs.push_back({x, e->winding});
             }
         }
         std::sort(xs.begin(), xs.end(), [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
-        // Pixels whose centres lie in [start, end) of an inside interval.
+        // Pixels whose centres lie in (start, end] of an inside interval.
         int w = 0;
         int cursor = clip.left;  // for inverse fills: first pixel not yet emitted
         float start = 0;
-        auto pixel = [&](float x) { return std::clamp(int(std::ceil(x - 0.5f)), clip.left, clip.right); };
+        auto pixel = [&](float x) { return std::clamp(int(std::floor(x + 0.5f)), clip.left, clip.right); };
         for (const Crossing& c : xs) {
             const bool was = inside(w);
             w += c.w;
@@ -545,40 +560,121 @@ void fillEdgesAliased(const LineEdge* edges, int count, PathFillType fill, const
 
 }  // namespace
 
+namespace {
+bool fitsReferenceMask(const Rect& bounds);
+
+// Whether the outline through the path's points (control points included) is one convex loop:
+// every turn the same way and y turning back at most twice. Stops at the first sign that it is
+// not, so stroke outlines cost a few points; allocates nothing.
+bool isConvexOutline(const Path& path) {
+    const auto& pts = path.points();
+    const auto& verbs = path.verbs();
+    if (pts.size() < 3) return true;
+    size_t segments = 0;
+    for (const PathVerb v : verbs) {
+        if (v == PathVerb::Move && segments > 0) return false;  // a second contour
+        if (v != PathVerb::Move && v != PathVerb::Close) ++segments;
+    }
+    Point prev{};
+    bool havePrev = false;
+    int turn = 0, ySign = 0, yFlips = 0;
+    const size_t n = pts.size();
+    for (size_t i = 0; i <= n; ++i) {
+        const Point d = pts[(i + 1) % n] - pts[i % n];
+        if (d.x == 0 && d.y == 0) continue;
+        if (havePrev) {
+            const float cross = prev.x * d.y - prev.y * d.x;
+            const float scale = std::fabs(prev.x) + std::fabs(prev.y) + std::fabs(d.x) + std::fabs(d.y);
+            if (std::fabs(cross) > 1e-6f * scale * scale) {
+                const int s = cross > 0 ? 1 : -1;
+                if (turn != 0 && s != turn) return false;
+                turn = s;
+            } else if (prev.x * d.x + prev.y * d.y < 0) {
+                return false;  // doubles back
+            }
+        }
+        if (d.y != 0) {
+            const int s = d.y > 0 ? 1 : -1;
+            if (ySign != 0 && s != ySign && ++yFlips > 2) return false;
+            ySign = s;
+        }
+        prev = d, havePrev = true;
+    }
+    return true;
+}
+void fillRectLevels(const Rect& r0, const IRect& clip, bool smallPath, Blitter& blitter);
+}  // namespace
+
 void fillEdges(const LineEdge* edges, int count, PathFillType fill, const IRect& clip, bool antiAlias,
-               Blitter& blitter) {
+               Blitter& blitter, CoverageModel model) {
     if (clip.isEmpty()) return;
     if (antiAlias)
-        AAFiller(fill, clip, blitter, false).fill(edges, count);
+        AAFiller(fill, clip, blitter, false, model).fill(edges, count);
     else
         fillEdgesAliased(edges, count, fill, clip, blitter);
 }
 
 void fillEdgesAAReference(const LineEdge* edges, int count, PathFillType fill, const IRect& clip,
-                          Blitter& blitter) {
-    if (!clip.isEmpty()) AAFiller(fill, clip, blitter, true).fill(edges, count);
+                          Blitter& blitter, CoverageModel model) {
+    if (!clip.isEmpty()) AAFiller(fill, clip, blitter, true, model).fill(edges, count);
 }
 
-void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter) {
+void fillPath(const Path& path, const Matrix& m, const IRect& clip, bool antiAlias, Blitter& blitter,
+              CoverageModel model) {
     if (clip.isEmpty() || !m.isFinite()) return;
     if (!path.isFinite()) return;
     thread_local EdgeBuilder tBuilder;  // its edge list keeps its storage from fill to fill
     EdgeBuilder local;
     EdgeBuilder& builder = tFillScratch.busy ? local : tBuilder;
-    builder.build(path, m, clip, kCurveTolerance);
+    Rect rect;
+    if (model == CoverageModel::Reference && antiAlias && !isInverseFill(path.fillType()) && m.rectStaysRect() &&
+        path.isRect(&rect)) {
+        const Rect dev = m.mapRect(rect.makeSorted());
+        if (fitsReferenceMask(dev)) return fillRectLevels(dev, clip, true, blitter);
+    }
+    if (model == CoverageModel::ExactArea)
+        builder.build(path, m, clip, kCurveTolerance);
+    else
+        builder.buildReference(path, m, clip, antiAlias);
     if (!builder.finite()) return;
     const auto& e = builder.edges();
-    fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter);
+    // The reference walks convex outlines a row at a time, with its steep-edge positions; other
+    // outlines get the exact area of its edges.
+    const bool steps = model == CoverageModel::Reference && antiAlias && !isInverseFill(path.fillType()) &&
+                       isConvexOutline(path);
+    fillEdges(e.data(), int(e.size()), path.fillType(), clip, antiAlias, blitter,
+              steps ? CoverageModel::Reference : CoverageModel::ExactArea);
 }
 
+namespace {
+
+// The reference engine fills small paths (those whose pixel bounds fit the mask it
+// supersamples them in: at most 32 pixels wide, and at most 1024 bytes of rows padded to 4) by
+// a path of their own: a rectangle among them is covered as drawRect covers it, less one level
+// on every partial pixel, which also turns slivers of 1/64 pixel or less to nothing or full.
+bool fitsReferenceMask(const Rect& bounds) {
+    const IRect ir = bounds.roundOut();
+    const long long w = (long long)ir.right - ir.left, h = (long long)ir.bottom - ir.top;
+    return w > 0 && h > 0 && w <= 32 && ((w + 3) & ~3LL) * h <= 1024;
+}
+
+}  // namespace
+
 void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitter) {
-    if (!r0.isFinite() || clip.isEmpty()) return;
-    Rect r = r0.makeSorted();
     if (!antiAlias) {
-        IRect ir = r.round();
+        if (!r0.isFinite() || clip.isEmpty()) return;
+        IRect ir = r0.makeSorted().round();
         if (ir.intersect(clip)) blitter.blitRect(ir.left, ir.top, ir.width(), ir.height());
         return;
     }
+    fillRectLevels(r0, clip, false, blitter);
+}
+
+namespace {
+
+void fillRectLevels(const Rect& r0, const IRect& clip, bool smallPath, Blitter& blitter) {
+    if (!r0.isFinite() || clip.isEmpty()) return;
+    Rect r = r0.makeSorted();
     if (!r.intersect(Rect::Make(clip))) return;
     const int L = int(std::floor(r.left)), T = int(std::floor(r.top));
     const int R = int(std::ceil(r.right)), B = int(std::ceil(r.bottom));
@@ -586,13 +682,19 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
     auto span = [](float a, float b, int i) {  // overlap of [i, i+1] with [a, b]
         return std::max(0.0f, std::min(b, float(i + 1)) - std::max(a, float(i)));
     };
+    // 256 x area, truncated, at most 255; a rectangle within one row loses one level more, and
+    // so does every partial pixel of a small path.
+    const int less = (B - T == 1 || smallPath) ? 1 : 0;
+    auto level = [less, smallPath](float area) {
+        int v = int(area * 256.0f) - less;
+        if (smallPath && v >= 251) v = 255;
+        if (smallPath && v < 8) v = 0;
+        return uint8_t(std::clamp(v, 0, 255));
+    };
     const int w = R - L;
     std::vector<uint8_t> row(static_cast<size_t>(w));
     auto partialRow = [&](int y, float cy) {
-        for (int i = 0; i < w; ++i) {
-            const float c = span(r.left, r.right, L + i) * cy;
-            row[size_t(i)] = uint8_t(c * 255 + 0.5f);
-        }
+        for (int i = 0; i < w; ++i) row[size_t(i)] = level(span(r.left, r.right, L + i) * cy);
         emitRow(blitter, L, y, row.data(), w);
     };
     // Fully covered rows and columns.
@@ -603,8 +705,8 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
         return;
     }
     if (T < fullT) partialRow(T, span(r.top, r.bottom, T));
-    const uint8_t cl = uint8_t(span(r.left, r.right, L) * 255 + 0.5f);
-    const uint8_t cr = uint8_t(span(r.left, r.right, R - 1) * 255 + 0.5f);
+    const uint8_t cl = level(span(r.left, r.right, L));
+    const uint8_t cr = level(span(r.left, r.right, R - 1));
     for (int y = fullT; y < fullB && L < fullL; ++y)
         if (cl) blitter.blitAntiH(L, y, &cl, 1);
     blitter.blitRect(fullL, fullT, fullR - fullL, fullB - fullT);
@@ -612,5 +714,7 @@ void fillRect(const Rect& r0, const IRect& clip, bool antiAlias, Blitter& blitte
         if (cr) blitter.blitAntiH(fullR, y, &cr, 1);
     if (fullB < B) partialRow(fullB, span(r.top, r.bottom, fullB));
 }
+
+}  // namespace
 
 }  // namespace plix
