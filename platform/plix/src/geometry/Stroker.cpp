@@ -37,11 +37,11 @@ Point perp(Point u) { return {-u.y, u.x}; }  // a quarter turn clockwise on scre
 // One side of an outline: its start point, then lines and quads.
 struct Side {
     std::vector<OutlinePiece> v;
-    void push_back(Point p) { v.push_back({p, p, false}); }
     // A line to p unless the side is there already.
-    void lineTo(Point p) {
-        if (v.empty() || !(v.back().end == p)) push_back(p);
+    void push_back(Point p) {
+        if (v.empty() || !(v.back().end == p)) v.push_back({p, p, false});
     }
+    void lineTo(Point p) { push_back(p); }
     Point back() const { return v.back().end; }
     Point front() const { return v.front().end; }
     void pop_back() { v.pop_back(); }
@@ -368,6 +368,12 @@ public:
 private:
     void joinSegments(Side& left, Side& right, const Segment& a, const Segment& b) {
         const Point u0 = a.endDir(), u1 = b.startDir();
+        if (!(a.line() && b.line()) && dot(u0, u1) > 0.99999f) {
+            // Curves meeting smoothly (to float precision): the sides run on.
+            left.lineTo(b.start() + perp(u1) * fR);
+            right.lineTo(b.start() - perp(u1) * fR);
+            return;
+        }
         // Next to a curve the inner side always goes through the pivot.
         const float before = a.line() ? a.length() : 0, after = b.line() ? b.length() : 0;
         join(left, b.start(), u0, u1, 1, b.corner, before, after);
@@ -410,7 +416,7 @@ bool onOneLine(const std::vector<Point>& p) {
 // curves offset as quads.
 class ContourStroker {
 public:
-    ContourStroker(Builder& b, float tol) : fB(b), fTol(tol) {}
+    ContourStroker(Builder& b, float tol, float r) : fB(b), fTol(tol), fR(r) {}
 
     void moveTo(Point p) {
         finish();
@@ -459,6 +465,7 @@ public:
         c.verb = v;
         for (int i = 0; i < 4; ++i) c.p[i] = p[std::min(i, n - 1)];
         c.w = w;
+        fTight |= tighterThanStroke(c);
         fSegs.push_back({c, true});
     }
     void close(Point last) {
@@ -471,7 +478,9 @@ public:
     void finish() {
         if (!fActive) return;
         fActive = false;
-        if (onOneLine(fPts) || fSegs.empty()) {
+        // Curves bending tighter than the stroke's half width fold their inner offset over;
+        // those contours are stroked flattened, which covers them exactly.
+        if (onOneLine(fPts) || fSegs.empty() || fTight) {
             Collector c;
             flattenPath(fPath, Matrix(), fTol, c);
             for (Contour& k : c.contours) fB.stroke(std::move(k));
@@ -480,16 +489,35 @@ public:
         }
         fSegs.clear();
         fClosed = false;
+        fTight = false;
+    }
+
+    // Whether the curve's radius of curvature falls below the stroke's half width somewhere
+    // (sampled: the turn between neighbouring samples against the distance between them).
+    bool tighterThanStroke(const CurveSegment& c) const {
+        constexpr int kSamples = 32;
+        Point prevU = c.tangent(0), prevP = c.start();
+        prevU.normalize();
+        for (int i = 1; i <= kSamples; ++i) {
+            const float t = float(i) / kSamples;
+            Point u = c.tangent(t);
+            const Point q = c.eval(t);
+            u.normalize();
+            const float turn = std::acos(std::clamp(dot(prevU, u), -1.0f, 1.0f));
+            if (turn * fR >= distance(prevP, q)) return true;
+            prevU = u, prevP = q;
+        }
+        return false;
     }
 
 private:
     Builder& fB;
-    float fTol;
+    float fTol, fR;
     Point fStart;
     std::vector<Point> fPts;
     std::vector<Segment> fSegs;
     Path fPath;
-    bool fClosed = false, fActive = false;
+    bool fClosed = false, fActive = false, fTight = false;
 };
 
 }  // namespace
@@ -507,7 +535,7 @@ bool strokePath(const Path& src, const StrokeParams& params, float resScale, Pat
     const double ratio = std::clamp(1 - tol / r, -1.0, 1.0);
     b.fArcStep = std::clamp(2 * std::acos(ratio), 0.02, M_PI / 4);
     b.fCurveTol = 0.25f / resScale;
-    ContourStroker cs(b, tol);
+    ContourStroker cs(b, tol, params.width / 2);
     Path::Iter it(src, false);
     Point p[4];
     float w = 1;
