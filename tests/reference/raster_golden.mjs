@@ -1,6 +1,7 @@
 // Renders the raster drawing scenes of tests/plix/raster/fixtures/scenes.txt with the reference
 // engine and writes each as <name>.png beside the scene file (see lib/golden.mjs).
-// Run by hand when scenes change: node raster_golden.mjs
+// Run by hand when scenes change: node raster_golden.mjs [NAME-PREFIX] (only the scenes whose
+// names start with the prefix)
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { CK, argb, renderScenes } from './lib/golden.mjs';
@@ -62,4 +63,4 @@ function draw(canvas, cmd, args, o) {
 renderScenes(fixtures, (canvas, cmd, args, o) => {
   if (cmd === 'clear') canvas.clear(argb(args));
   else draw(canvas, cmd, args, o);
-});
+}, process.argv[2] || '');

@@ -35,7 +35,8 @@ function writeScenePng(canvas, w, h, file) {
 // Renders every scene of <fixtures>/scenes.txt: "scene NAME W H" starts a surface cleared to
 // transparent, "end" writes <fixtures>/NAME.png, and every other line goes to
 // draw(canvas, cmd, args, options, scene), args being the text between the command and '|'.
-export function renderScenes(fixtures, draw) {
+// With a prefix, only the scenes whose names start with it are written.
+export function renderScenes(fixtures, draw, prefix = '') {
   const lines = fs.readFileSync(path.join(fixtures, 'scenes.txt'), 'utf8').split('\n');
   let surface = null, canvas = null, scene = null, count = 0;
   for (const raw of lines) {
@@ -51,6 +52,10 @@ export function renderScenes(fixtures, draw) {
       canvas = surface.getCanvas();
       canvas.clear(CK.TRANSPARENT);
     } else if (cmd === 'end') {
+      if (!scene.name.startsWith(prefix)) {
+        surface.delete();
+        continue;
+      }
       writeScenePng(canvas, scene.w, scene.h, path.join(fixtures, scene.name + '.png'));
       surface.delete();
       ++count;

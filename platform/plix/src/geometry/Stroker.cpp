@@ -49,8 +49,10 @@ struct Side {
     // Appends other run backwards, from its second-to-last point to its start (its last point
     // being where this side is now).
     void appendReversed(const Side& other) {
-        for (size_t i = other.v.size(); i-- > 1;)
-            v.push_back({other.v[i - 1].end, other.v[i].ctrl, other.v[i].quad});
+        for (size_t i = other.v.size(); i-- > 1;) {
+            if (other.v[i].quad) v.push_back({other.v[i - 1].end, other.v[i].ctrl, true});
+            else push_back(other.v[i - 1].end);
+        }
     }
 };
 
