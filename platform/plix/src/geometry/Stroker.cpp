@@ -72,13 +72,6 @@ struct Segment {
     }
 };
 
-struct SegContour {
-    std::vector<Segment> segs;
-    Point start;
-    bool closed = false;
-    bool any = false;  // anything beyond the move
-};
-
 class Builder {
 public:
     Builder(const StrokeParams& s, Path* out) : fS(s), fR(s.width / 2), fOut(out) {}
@@ -401,15 +394,15 @@ private:
 };
 
 // Whether the points all lie on one line (or on one point).
-bool onOneLine(const std::vector<Point>& p) {
+bool onOneLine(const Point* p, size_t n) {
     Point far = p[0];
     float best = 0;
-    for (Point q : p)
-        if (distance(q, p[0]) > best) best = distance(q, p[0]), far = q;
+    for (size_t i = 1; i < n; ++i)
+        if (distance(p[i], p[0]) > best) best = distance(p[i], p[0]), far = p[i];
     Point d = far - p[0];
     if (!d.normalize()) return true;
-    for (Point q : p)
-        if (std::fabs(cross(d, q - p[0])) > 1e-5f * std::max(1.0f, distance(q, p[0]))) return false;
+    for (size_t i = 1; i < n; ++i)
+        if (std::fabs(cross(d, p[i] - p[0])) > 1e-5f * std::max(1.0f, distance(p[i], p[0]))) return false;
     return true;
 }
 
@@ -439,11 +432,10 @@ public:
         else if (v == PathVerb::Conic) fPath.conicTo(p[1], p[2], w);
         else fPath.cubicTo(p[1], p[2], p[3]);
         fPts.insert(fPts.end(), p + 1, p + n);
-        const std::vector<Point> own(p, p + n);
         bool moves = false;
         for (int i = 1; i < n; ++i) moves |= !(p[i] == p[0]);
         if (!moves) return;
-        if (onOneLine(own)) {
+        if (onOneLine(p, size_t(n))) {
             // A curve along a line (turning back on it, perhaps): its flattened steps.
             Path single;
             single.moveTo(p[0]);
@@ -482,7 +474,7 @@ public:
         fActive = false;
         // Curves bending tighter than the stroke's half width fold their inner offset over;
         // those contours are stroked flattened, which covers them exactly.
-        if (onOneLine(fPts) || fSegs.empty() || fTight) {
+        if (fSegs.empty() || fTight || onOneLine(fPts.data(), fPts.size())) {
             Collector c;
             flattenPath(fPath, Matrix(), fTol, c);
             for (Contour& k : c.contours) fB.stroke(std::move(k));
