@@ -50,7 +50,7 @@ struct Side {
     // being where this side is now).
     void appendReversed(const Side& other) {
         for (size_t i = other.v.size(); i-- > 1;) {
-            if (other.v[i].quad) v.push_back({other.v[i - 1].end, other.v[i].ctrl, true});
+            if (other.v[i].quad) v.push_back({other.v[i - 1].end, other.v[i].ctrl, true, other.v[i].w});
             else push_back(other.v[i - 1].end);
         }
     }
@@ -183,18 +183,27 @@ private:
         out.push_back(pivot + n1);
     }
 
-    // Points along the circular arc around c from c + n0 to c + n1 (the short way), exactly
-    // enough to stay within the tolerance; the start point is assumed already in out.
+    // The circular arc around c from c + n0 to c + n1 (the short way) as conics: quarter circles
+    // while more than a quarter remains, then the rest, as the reference engine draws round
+    // joins and caps. The start point is assumed already in out.
     void arc(Side& out, Point c, Point n0, Point n1, float) {
         const double a0 = std::atan2(n0.y, n0.x);
         double a1 = std::atan2(n1.y, n1.x);
         double sweep = a1 - a0;
         while (sweep > M_PI) sweep -= 2 * M_PI;
         while (sweep < -M_PI) sweep += 2 * M_PI;
-        const int steps = std::max(1, int(std::ceil(std::fabs(sweep) / fArcStep)));
-        for (int i = 1; i <= steps; ++i) {
-            const double a = a0 + sweep * i / steps;
-            out.push_back(i == steps ? c + n1 : Point{float(c.x + fR * std::cos(a)), float(c.y + fR * std::sin(a))});
+        const double dir = sweep < 0 ? -1 : 1;
+        double from = a0, left = std::fabs(sweep);
+        while (left > 1e-6) {
+            const double step = std::min(left, M_PI / 2);
+            left -= step;
+            const double to = left > 1e-6 ? from + dir * step : a0 + sweep;
+            const double mid = (from + to) / 2, half = step / 2;
+            const Point end = left > 1e-6 ? Point{float(c.x + fR * std::cos(to)), float(c.y + fR * std::sin(to))} : c + n1;
+            const float reach = float(fR / std::cos(half));
+            out.v.push_back({end, {float(c.x + reach * std::cos(mid)), float(c.y + reach * std::sin(mid))}, true,
+                             float(std::cos(half))});
+            from = to;
         }
     }
 
@@ -222,7 +231,8 @@ private:
         if (s.size() < 2) return;
         fOut->moveTo(s.v[0].end);
         for (size_t i = 1; i < s.size(); ++i) {
-            if (s.v[i].quad) fOut->quadTo(s.v[i].ctrl, s.v[i].end);
+            if (s.v[i].quad && s.v[i].w != 1) fOut->conicTo(s.v[i].ctrl, s.v[i].end, s.v[i].w);
+            else if (s.v[i].quad) fOut->quadTo(s.v[i].ctrl, s.v[i].end);
             else fOut->lineTo(s.v[i].end);
         }
         fOut->close();
@@ -272,7 +282,7 @@ private:
         cap(outline, b, d, atHi);
         outline.push_back(a - nrm);
         cap(outline, a, -d, atLo);
-        if (outline.back() == outline.front()) outline.pop_back();
+        if (outline.back() == outline.front() && !outline.v.back().quad) outline.pop_back();
         emit(outline);
         return true;
     }
@@ -357,7 +367,6 @@ public:
         emit(outline);
     }
 
-    double fArcStep = 0.3;  // radians per arc step, set from the tolerance
     float fCurveTol = 0.25f;  // how far a side's quad may miss the offset curve
 
 private:
@@ -524,10 +533,6 @@ bool strokePath(const Path& src, const StrokeParams& params, float resScale, Pat
     const float tol = 0.025f / resScale;
     Path out;
     Builder b(params, &out);
-    // An arc step whose chord stays within tol of a circle of the stroke's radius.
-    const double r = params.width / 2;
-    const double ratio = std::clamp(1 - tol / r, -1.0, 1.0);
-    b.fArcStep = std::clamp(2 * std::acos(ratio), 0.02, M_PI / 4);
     b.fCurveTol = 0.25f / resScale;
     ContourStroker cs(b, tol, params.width / 2);
     Path::Iter it(src, false);

@@ -13,11 +13,12 @@
 
 namespace plix {
 
-// A step of one side of a stroke outline: a line or a quad to `end`.
+// A step of one side of a stroke outline: a line, or a quad or conic (w != 1) to `end`.
 struct OutlinePiece {
     Point end;
     Point ctrl;  // when quad
     bool quad = false;
+    float w = 1;  // conic weight of a quad
 };
 
 // A quad, conic or cubic segment of a path (points from its start point on).
