@@ -22,6 +22,7 @@ using namespace plix;
 
 namespace {
 
+using test::drawLine;
 using test::Scene;
 
 std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"); }

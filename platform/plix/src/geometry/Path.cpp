@@ -264,21 +264,26 @@ Path& Path::addConicArcPoints(const Rect& oval, float startDeg, float sweepDeg, 
     } else if (!getLastPoint(&last) || !nearlyEqual(last, start) || !fContourOpen) {
         lineTo(start);
     }
-    const int pieces = std::max(1, int(std::ceil(std::fabs(sweep) / (kPi / 2) - 1e-9)));
-    const double step = sweep / pieces;
-    const double half = step / 2;
-    const float w = float(std::cos(half));
-    for (int i = 0; i < pieces; ++i) {
-        const double s = a0 + step * i, mid = s + half, e = s + step;
+    // Quarter turns while more than a quarter remains, then the rest, as the reference engine
+    // builds arcs: strokes side each piece separately, so the split shows in their outlines.
+    const double dir = sweep < 0 ? -1 : 1;
+    double s = a0, left = std::fabs(sweep);
+    do {
+        const double step = std::min(left, kPi / 2);
+        left -= step;
+        if (left < 1e-9) left = 0;
+        const double e = left > 0 ? s + dir * step : a0 + sweep;
+        const double half = (e - s) / 2, mid = s + half;
         if (std::fabs(half) < 1e-9) {
             lineTo(at(e));
-            continue;
+        } else {
+            // Tangents at both ends meet at distance 1 / cos(half) along the middle direction.
+            const double k = 1 / std::cos(half);
+            const Point ctrl{float(cx + rx * std::cos(mid) * k), float(cy + ry * std::sin(mid) * k)};
+            conicTo(ctrl, at(e), float(std::cos(half)));
         }
-        // Tangents at both ends meet at distance 1 / cos(half) along the middle direction.
-        const double k = 1 / std::cos(half);
-        const Point ctrl{float(cx + rx * std::cos(mid) * k), float(cy + ry * std::sin(mid) * k)};
-        conicTo(ctrl, at(e), w);
-    }
+        s = e;
+    } while (left > 0);
     return *this;
 }
 
