@@ -64,6 +64,7 @@ std::shared_ptr<Strike> Font::strikeFor(float deviceScaleX, float deviceScaleY) 
     key.embolden = fEmbolden;
     key.forceAutoHinting = fForceAutoHinting;
     key.embeddedBitmaps = fEmbeddedBitmaps;
+    key.mono = fEdging == FontEdging::Alias;
     return findOrCreateStrike(tf, key);
 }
 

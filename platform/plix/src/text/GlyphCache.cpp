@@ -66,7 +66,7 @@ FT_Int32 loadFlags(const StrikeKey& key) {
         case FontHinting::None: flags |= FT_LOAD_NO_HINTING; break;
         case FontHinting::Slight: flags |= FT_LOAD_TARGET_LIGHT; break;
         case FontHinting::Normal:
-        case FontHinting::Full: flags |= FT_LOAD_TARGET_NORMAL; break;
+        case FontHinting::Full: flags |= key.mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL; break;
     }
     if (key.forceAutoHinting && key.hinting != FontHinting::None) flags |= FT_LOAD_FORCE_AUTOHINT;
     return flags;
@@ -214,7 +214,7 @@ struct KeyHash {
         h = h * 1000003u ^ x;
         h = h * 1000003u ^ y;
         h = h * 1000003u ^ (size_t(k.hinting) | size_t(k.embolden) << 2 | size_t(k.forceAutoHinting) << 3 |
-                            size_t(k.embeddedBitmaps) << 4);
+                            size_t(k.embeddedBitmaps) << 4 | size_t(k.mono) << 5);
         return h;
     }
 };

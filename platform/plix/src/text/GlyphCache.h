@@ -25,6 +25,7 @@ struct StrikeKey {
     float ppemX = 0, ppemY = 0;  // pixels per em across and down
     FontHinting hinting = FontHinting::Normal;
     bool embolden = false, forceAutoHinting = false, embeddedBitmaps = false;
+    bool mono = false;  // hinted for aliased (one-bit) drawing
     bool operator==(const StrikeKey&) const = default;
 };
 
