@@ -155,6 +155,12 @@ TEST(TextGolden, ScenesMatchTheReference) {
         }
         const double share = double(close) / double(diffs.size());
         std::printf("%-14s worst %3d  within 3: %6.2f%%\n", s.name.c_str(), worst, share * 100);
-        if (share < 1.1) plix::test::saveForReview(PLIX_TEXT_GOLDEN_OUT, s.name, w, h, got.data());
+        if (share < 1) plix::test::saveForReview(PLIX_TEXT_GOLDEN_OUT, s.name, w, h, got.data());
+        // Reachable now (the fill rasterizer's coverage rules are changing beside this work):
+        // glyph shapes, positions and hinting match; edge levels differ by the contrast table's fit
+        // (black13 94.8%, white13 95.6%, alias16 100%, subpos16 98.3%, red20 97.2%), and most by
+        // paths the reference draws otherwise: embolden16 81%, stroke30 85.5%, skewfont20 88.5%,
+        // subpixel16 90%.
+        EXPECT_GE(share, 0.80);
     }
 }

@@ -178,7 +178,7 @@ float Font::getMetrics(FontMetrics* out) const {
         if (f.hasUnderline) {
             m.flags |= FontMetrics::kUnderlineThicknessValid | FontMetrics::kUnderlinePositionValid;
             m.underlineThickness = f.underlineThickness * s;
-            m.underlinePosition = -(f.underlinePosition + f.underlineThickness / 2) * s;
+            m.underlinePosition = -f.underlinePosition * s;
         }
         if (f.hasStrikeout) {
             m.flags |= FontMetrics::kStrikeoutThicknessValid | FontMetrics::kStrikeoutPositionValid;
