@@ -44,5 +44,6 @@
 #include "Skia/SurfaceProperties.h"
 #include "Skia/TextBlob.h"
 #include "Skia/Typeface.h"
+#include "Skia/Unicode.h"
 #include "Skia/Utf16.h"
 #include "Skia/Vertices.h"

@@ -16,6 +16,7 @@
 #include "Skia/Paint.h"
 #include "Skia/TextBlob.h"
 #include "Skia/Typeface.h"
+#include "Skia/Unicode.h"
 #include "ui/Stream.h"
 
 using namespace Skia;
@@ -228,6 +229,29 @@ TEST(SkFontEngine, TextBlobsAndInterceptsCrossTheBand) {
     const float xs[] = {0};
     EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkTextBlob::MakeFromTextHorizontallyPositioned("ab", xs, 0, font); }),
               "Parameter AXPositions size mismatch");
+}
+
+TEST(SkUnicodeEngine, GraphemeWalkAndCallbacks) {
+    const Ref<ISkUnicode> unicode = TSkUnicode::Create();
+    std::vector<int32_t> got;
+    {
+        // The walk keeps its own copy of the text: the caller's string may go first.
+        Ref<ISkUnicodeBreakIterator> walk;
+        {
+            const std::u16string text = u"e\u0301a\U0001F44D\U0001F3FD";
+            walk = unicode->GetBreaks(text, TSkUnicodeBreakType::Graphemes);
+        }
+        ASSERT_NE(walk, nullptr);
+        for (const TSkUnicodeBreakIteratorElem& e : walk->GetEnumerator()) got.push_back(e.Position);
+    }
+    EXPECT_EQ(got, (std::vector<int32_t>{2, 3, 7}));
+    std::vector<int32_t> words;
+    unicode->ForEachBreak(u"ab cd", TSkUnicodeBreakType::Words, [&](int32_t p, int32_t) { words.push_back(p); });
+    EXPECT_EQ(words, (std::vector<int32_t>{2, 3, 5}));
+    int levels = 0;
+    unicode->ForEachBidiRegion(u"\u05D0\u05D1", TSkDirection::LeftToRight, [&](int32_t, int32_t, uint8_t l) { levels += l; });
+    EXPECT_EQ(levels, 1);
+    unicode->ForEachCodepoint(u"x", nullptr);  // no procedure: nothing
 }
 
 }  // namespace

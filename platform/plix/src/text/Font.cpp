@@ -53,14 +53,14 @@ size_t Font::textToGlyphs(const void* text, size_t bytes, TextEncoding enc, uint
     return n;
 }
 
-std::shared_ptr<Strike> Font::strikeFor(float deviceScaleX, float deviceScaleY) const {
+std::shared_ptr<Strike> Font::strikeFor(float deviceScaleX, float deviceScaleY, bool axisAligned) const {
     sp<Typeface> tf = typefaceOrDefault();
     if (!tf) return nullptr;
     StrikeKey key;
     key.typefaceID = tf->uniqueID();
     key.ppemX = fSize * deviceScaleX;
     key.ppemY = fSize * deviceScaleY;
-    key.hinting = fHinting;
+    key.hinting = axisAligned && fSkewX == 0 ? fHinting : FontHinting::None;
     key.embolden = fEmbolden;
     key.forceAutoHinting = fForceAutoHinting;
     key.embeddedBitmaps = fEmbeddedBitmaps;

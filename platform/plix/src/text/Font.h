@@ -89,8 +89,9 @@ public:
                        const Paint* paint, std::vector<float>* out) const;
 
     // The strike for drawing at this font's size times the device scales (sx across, sy down),
-    // null without a typeface.
-    std::shared_ptr<Strike> strikeFor(float deviceScaleX, float deviceScaleY) const;
+    // null without a typeface. Glyphs that will be turned or slanted (by the font's skew or the
+    // device matrix) are not hinted, as the reference engine does.
+    std::shared_ptr<Strike> strikeFor(float deviceScaleX, float deviceScaleY, bool axisAligned = true) const;
     // Font matrix: scaleX and skewX around the glyph origin.
     Matrix fontMatrix() const { return Matrix::MakeAll(fScaleX, fSkewX, 0, 0, 1, 0, 0, 0, 1); }
 

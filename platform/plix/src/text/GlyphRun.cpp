@@ -65,7 +65,8 @@ void drawGlyphRun(const DrawTarget& t, const Matrix& ctm, const GlyphRunView& ru
     fill.style = PaintStyle::Fill;
     const uint8_t* table = antiAlias ? glyphContrastTable(paint.color.data()) : nullptr;
     std::vector<uint8_t> scratch;
-    const std::shared_ptr<Strike> strike = font.strikeFor(sx, sy);
+    const bool axisAligned = (ctm[Matrix::kKX] == 0 && ctm[Matrix::kKY] == 0) || (ctm[Matrix::kSX] == 0 && ctm[Matrix::kSY] == 0);
+    const std::shared_ptr<Strike> strike = font.strikeFor(sx, sy, axisAligned);
     if (!strike) return;
     const Matrix fontMatrix = font.fontMatrix();
     const bool plainFont = fontMatrix.isIdentity();

@@ -92,6 +92,7 @@ bool Typeface::init(std::vector<uint8_t> data, int index) {
         }
     }
     fID = gNextID.fetch_add(1, std::memory_order_relaxed);
+    fIndex = index;
     fFamily = fFace->family_name ? fFace->family_name : "";
     fStyle = styleOf(fFace);
     fGlyphCount = int(std::min<FT_Long>(fFace->num_glyphs, 65536));

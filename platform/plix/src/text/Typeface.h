@@ -50,6 +50,9 @@ public:
     bool hasOutlines() const { return fScalable; }
     bool hasBitmaps() const { return fHasBitmaps; }
     bool hasColor() const { return fHasColor; }
+    // The font file's bytes and the face's index in it (for the shaper).
+    const std::vector<uint8_t>& data() const { return fData; }
+    int faceIndex() const { return fIndex; }
 
     // 0 for a code point the face lacks (and for invalid ones).
     uint16_t unicharToGlyph(int32_t unichar) const;
@@ -73,6 +76,7 @@ private:
     std::string fFamily;
     FontStyle fStyle;
     int fGlyphCount = 0;
+    int fIndex = 0;
     bool fScalable = false, fHasBitmaps = false, fHasColor = false;
     FaceMetrics fMetrics;
     std::array<uint16_t, 128> fAscii{};
