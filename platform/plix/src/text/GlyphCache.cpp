@@ -135,7 +135,10 @@ void Strike::load(uint16_t id, GlyphInfo* g) {
             if (fKey.embolden) {
                 // A twenty-fourth of the em, in the outline's units.
                 const float em = big ? upem : fKey.ppemY * 64;
-                FT_Outline_Embolden(&slot->outline, FT_Pos(em / 24));
+                const FT_Pos strength = FT_Pos(em / 24);
+                // FreeType grows the outline up and to the right; the reference grows it evenly.
+                FT_Outline_Embolden(&slot->outline, strength);
+                FT_Outline_Translate(&slot->outline, -strength / 2, -strength / 2);
             }
             Path p;
             if (outlineToPath(&slot->outline, sx, &p)) {

@@ -12,7 +12,8 @@ namespace plix {
 
 namespace {
 
-bool strokes(const Paint& paint) { return paint.style != PaintStyle::Fill && paint.strokeWidth != 0; }
+// Hairlines (width 0) are strokes too.
+bool strokes(const Paint& paint) { return paint.style != PaintStyle::Fill; }
 
 // Masks larger than this on a side are drawn as paths.
 constexpr int kMaxMaskSide = 2048;
@@ -50,10 +51,42 @@ void drawGlyphRun(const DrawTarget& t, const Matrix& ctm, const GlyphRunView& ru
     const float sx = std::hypot(ctm[Matrix::kSX], ctm[Matrix::kKY]);
     const float sy = std::hypot(ctm[Matrix::kKX], ctm[Matrix::kSY]);
     const float deviceSize = font.size() * std::max(sx, sy);
-    const bool asPaths = strokes(paint) || ctm.hasPerspective() || !(deviceSize <= kMaxHintedPpem) || !(sx > 0 && sy > 0);
+    const bool asPaths = ctm.hasPerspective() || !(deviceSize <= kMaxHintedPpem) || !(sx > 0 && sy > 0);
 
     Paint fill = paint;
     fill.antiAlias = antiAlias;
+    if (!asPaths && strokes(paint)) {
+        // Stroked glyphs of mask sizes: the stroke's outline as a mask, with the contrast applied.
+        const uint8_t* table = antiAlias ? glyphContrastTable(paint.color.data()) : nullptr;
+        std::vector<uint8_t> scratch;
+        fill.style = PaintStyle::Fill;
+        Path glyph, outline;
+        for (int i = 0; i < run.count; ++i) {
+            if (!font.getPath(run.glyphs[i], &glyph)) continue;
+            const Matrix m = glyphMatrix(ctm, run, i);
+            if (!fillPathOf(glyph, paint, std::max(sx, sy), &outline)) {
+                // Hairlines: one device pixel wide, drawn by the raster layer.
+                Paint hairline = paint;
+                hairline.antiAlias = antiAlias;
+                if (paint.strokeWidth == 0) drawPath(t, glyph, m, hairline);
+                continue;
+            }
+            const Rect devBounds = m.mapRect(outline.computeTightBounds());
+            if (!devBounds.isFinite()) continue;
+            IRect bounds = devBounds.roundOut();
+            IRect clip = t.clip;
+            if (!clip.intersect(IRect::MakeWH(t.dst.width(), t.dst.height())) || !bounds.intersect(clip)) continue;
+            if (bounds.width() > kMaxMaskSide || bounds.height() > kMaxMaskSide) {
+                drawPath(t, outline, m, fill);
+                continue;
+            }
+            Mask coverage(bounds);
+            MaskBlitter blitter(&coverage);
+            fillPath(outline, m, bounds, antiAlias, blitter);
+            drawAdjustedMask(t, bounds, coverage.cov.data(), table, scratch, ctm, fill);
+        }
+        return;
+    }
     if (asPaths) {
         Path glyph;
         for (int i = 0; i < run.count; ++i) {
