@@ -1,4 +1,4 @@
-// What the text tests share: the DejaVu font files (fonts-dejavu-core, fonts-dejavu-extra) and
+// What the text tests share: the DejaVu font files (fonts-dejavu-core of scripts/setup) and
 // small helpers over the C API.
 #pragma once
 
