@@ -103,6 +103,8 @@ void drawGlyphRun(const DrawTarget& t, const Matrix& ctm, const GlyphRunView& ru
     if (!strike) return;
     const Matrix fontMatrix = font.fontMatrix();
     const bool plainFont = fontMatrix.isIdentity();
+    IRect deviceClip = t.clip;
+    if (!deviceClip.intersect(IRect::MakeWH(t.dst.width(), t.dst.height()))) return;
     for (int i = 0; i < run.count; ++i) {
         const Matrix m = glyphMatrix(ctm, run, i);
         const GlyphInfo& g = strike->glyph(run.glyphs[i]);
@@ -121,6 +123,10 @@ void drawGlyphRun(const DrawTarget& t, const Matrix& ctm, const GlyphRunView& ru
                 ix = int(std::floor(double(ox) + 0.5));
             }
             const int iy = int(std::floor(double(oy) + 0.5));
+            // Glyphs wholly outside the clip (most of a long line) cost no mask.
+            const IRect reach{g.imageBounds.left + ix - 1, g.imageBounds.top + iy, g.imageBounds.right + ix + 1,
+                              g.imageBounds.bottom + iy};
+            if (!IRect(reach).intersect(deviceClip)) continue;
             const GlyphMask* mask = strike->mask(run.glyphs[i], phase, antiAlias);
             if (!mask) continue;
             const IRect b{mask->bounds.left + ix, mask->bounds.top + iy, mask->bounds.right + ix, mask->bounds.bottom + iy};
