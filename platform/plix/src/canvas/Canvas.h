@@ -25,6 +25,8 @@
 namespace plix {
 
 class Surface;
+class TextBlob;
+struct GlyphRunView;
 
 using Color4 = std::array<float, 4>;  // unpremultiplied sRGB
 
@@ -129,6 +131,10 @@ public:
                        const Paint* paint);
     void drawImageLattice(const Image& image, const Lattice& lattice, const Rect& dst, FilterMode filter,
                           const Paint* paint);
+
+    // Text (canvas/CanvasText.cpp): glyphs placed in local coordinates, and blobs moved by (x, y).
+    void drawGlyphs(const GlyphRunView& run, const Paint& paint);
+    void drawTextBlob(const TextBlob& blob, float x, float y, const Paint& paint);
 
     // A new raster surface with this canvas's properties unless props are given; null when info
     // cannot be drawn into.

@@ -212,4 +212,23 @@ void drawPaint(const DrawTarget& t, const Paint& paint) {
     });
 }
 
+void drawMask(const DrawTarget& t, const IRect& bounds, const uint8_t* coverage, const Matrix& ctm, const Paint& paint) {
+    if (bounds.isEmpty() || !coverage) return;
+    withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) {
+        IRect r = bounds;
+        if (!r.intersect(clip)) return;
+        const size_t stride = size_t(bounds.width());
+        for (int y = r.top; y < r.bottom; ++y) {
+            const uint8_t* row = coverage + size_t(y - bounds.top) * stride - bounds.left;
+            // Runs of covered pixels only: glyph masks are mostly empty.
+            for (int x = r.left; x < r.right;) {
+                while (x < r.right && row[x] == 0) ++x;
+                const int start = x;
+                while (x < r.right && row[x] != 0) ++x;
+                if (x > start) b.blitAntiH(start, y, row + start, x - start);
+            }
+        }
+    });
+}
+
 }  // namespace plix

@@ -28,6 +28,9 @@ void drawHairlineSegments(const DrawTarget& t, const Point devicePts[], size_t c
                           const Matrix& ctm, const Paint& paint);
 // Covers the whole clip.
 void drawPaint(const DrawTarget& t, const Paint& paint);
+// Shades and blends the paint's fill through a coverage byte per device pixel of bounds (row by
+// row), as glyph masks are drawn; ctm places the paint's shader.
+void drawMask(const DrawTarget& t, const IRect& bounds, const uint8_t* coverage, const Matrix& ctm, const Paint& paint);
 
 // The path whose fill draws what the paint's style does (stroke outline, or the path itself);
 // false when the style draws nothing or is a hairline.
