@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -13,8 +14,11 @@
 
 namespace plix::test {
 
+// Options a suite adds to the paint: true when it took (key, value).
+using ExtraPaintOption = std::function<bool(Paint&, const std::string&, const std::string&)>;
+
 // Draws one scene line into t.
-inline void drawLine(const DrawTarget& t, const std::string& line) {
+inline void drawLine(const DrawTarget& t, const std::string& line, const ExtraPaintOption& extra = {}) {
     const size_t bar = line.find('|');
     std::istringstream head(line.substr(0, bar));
     std::string cmd;
@@ -46,7 +50,7 @@ inline void drawLine(const DrawTarget& t, const std::string& line) {
                 float a[6];
                 std::sscanf(v.c_str(), "%f,%f,%f,%f,%f,%f", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5]);
                 m = Matrix::MakeAll(a[0], a[1], a[2], a[3], a[4], a[5], 0, 0, 1);
-            } else ADD_FAILURE() << "unknown option " << k;
+            } else if (!extra || !extra(paint, k, v)) ADD_FAILURE() << "unknown option " << k;
         }
     }
     if (cmd == "clear") {
