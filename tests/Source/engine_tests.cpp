@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,11 @@
 #include "Skia/Paint.h"
 #include "Skia/Path.h"
 #include "Skia/PathBuilder.h"
+#include "Skia/PathEffect.h"
+#include "Skia/PathMeasure.h"
 #include "Skia/Pixmap.h"
 #include "Skia/Surface.h"
+#include "Raised.h"
 #include "ui/Stream.h"
 
 using namespace Skia;
@@ -259,6 +263,73 @@ TEST(SkEngine, PathsCombineAndSerialize) {
     a->SerializeToStream(stream);
     // Header and counts, four points, five verbs padded to eight bytes.
     EXPECT_EQ(stream.Bytes().size(), 16u + 4 * 8 + 8);
+}
+
+// A dash of one pixel on, one off along the middle row of a 4 x 4 surface with a 2-pixel butt
+// stroke: columns 0 and 2 painted, 1 and 3 left clear.
+TEST(SkEngine, ADashedStrokeLeavesItsGaps) {
+    REQUIRE_ENTRIES("plix_surface_make_raster", "plix_surface_get_canvas", "plix_surface_read_pixels",
+                    "plix_canvas_clear", "plix_canvas_draw_line", "plix_paint_create", "plix_paint_set_path_effect",
+                    "plix_patheffect_make_dash");
+    const float intervals[] = {1, 1};
+    const Ref<ISkPathEffect> dash = TSkPathEffect::MakeDash(intervals, 0);
+    ASSERT_TRUE(dash);
+    const Ref<ISkSurface> surface = TSkSurface::MakeRaster(TSkImageInfo(4, 4));
+    ASSERT_TRUE(surface);
+    const Ref<ISkCanvas> canvas = surface->GetCanvas();
+    canvas->Clear(0);
+    const Ref<ISkPaint> paint = TSkPaint::Create();
+    paint->SetColor(Red);
+    paint->SetStyle(TSkPaintStyle::Stroke);
+    paint->SetStrokeWidth(2);
+    paint->SetPathEffect(dash);
+    canvas->DrawLine({0, 2}, {4, 2}, paint);
+    const Pixels px = Read(surface);
+    for (int y = 1; y <= 2; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], x % 2 == 0 ? Red : 0u) << x << "," << y;
+    EXPECT_EQ(px[0], 0u);
+}
+
+TEST(SkEngine, PathEffectFactoriesCheckTheirArgumentsAndAnswerNilForRefusedNumbers) {
+    REQUIRE_ENTRIES("plix_patheffect_make_dash", "plix_patheffect_make_corner", "plix_patheffect_make_compose",
+                    "plix_patheffect_make_trim", "plix_patheffect_make_1dpath");
+    const float odd[] = {4, 2, 1}, negative[] = {-1, 2};
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkPathEffect::MakeDash(odd, 0); }),
+              "Parameter AIntervals size cannot be odd");
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkPathEffect::MakeDash({}, 0); }),
+              "Parameter AIntervals cannot be empty");
+    EXPECT_FALSE(TSkPathEffect::MakeDash(negative, 0));
+    EXPECT_FALSE(TSkPathEffect::MakeCorner(-3));
+    const Ref<ISkPathEffect> corner = TSkPathEffect::MakeCorner(3);
+    ASSERT_TRUE(corner);
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkPathEffect::MakeCompose(corner, nullptr); }),
+              "Parameter AInner cannot be nil");
+    EXPECT_EQ(Raised<ESkArgumentException>(
+                  [&] { TSkPathEffect::Make1DPath(nullptr, 5, 0, TSkPathEffect1DStyle::Rotate); }),
+              "Parameter APath cannot be nil");
+    EXPECT_TRUE(TSkPathEffect::MakeCompose(corner, TSkPathEffect::MakeTrim(0.2f, 0.8f)));
+    EXPECT_FALSE(TSkPathEffect::MakeTranslate(std::numeric_limits<float>::infinity(), 0));
+}
+
+TEST(SkEngine, APathMeasureWalksContoursAndCutsPieces) {
+    REQUIRE_ENTRIES("plix_pathmeasure_create", "plix_pathmeasure_get_length", "plix_pathmeasure_next_contour",
+                    "plix_pathmeasure_get_position_and_tangent", "plix_pathmeasure_get_segment",
+                    "plix_pathmeasure_is_closed", "plix_pathbuilder_create");
+    const Ref<ISkPathMeasure> m = TSkPathMeasure::Create(TSkPath::MakeFromSVG("M0 0L30 40Z M50 50L60 50"));
+    EXPECT_FLOAT_EQ(m->GetLength(), 100);
+    EXPECT_TRUE(m->IsClosed());
+    Ui::TPointF pos, tan;
+    ASSERT_TRUE(m->GetPositionAndTangent(25, pos, tan));
+    EXPECT_FLOAT_EQ(pos.X, 15);
+    EXPECT_FLOAT_EQ(pos.Y, 20);
+    EXPECT_FLOAT_EQ(tan.X, 0.6f);
+    const Ref<ISkPathBuilder> piece = TSkPathBuilder::Create();
+    ASSERT_TRUE(m->GetSegment(10, 20, piece, true));
+    EXPECT_EQ(piece->Detach()->ToSVG(), "M6 8L12 16");
+    ASSERT_TRUE(m->NextContour());
+    EXPECT_FLOAT_EQ(m->GetLength(), 10);
+    EXPECT_FALSE(m->IsClosed());
+    EXPECT_FALSE(m->NextContour());
 }
 
 }  // namespace
