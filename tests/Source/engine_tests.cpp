@@ -20,6 +20,7 @@
 #include "Skia/PathEffect.h"
 #include "Skia/PathMeasure.h"
 #include "Skia/Pixmap.h"
+#include "Skia/Region.h"
 #include "Skia/Surface.h"
 #include "Raised.h"
 #include "ui/Stream.h"
@@ -330,6 +331,46 @@ TEST(SkEngine, APathMeasureWalksContoursAndCutsPieces) {
     EXPECT_FLOAT_EQ(m->GetLength(), 10);
     EXPECT_FALSE(m->IsClosed());
     EXPECT_FALSE(m->NextContour());
+}
+
+TEST(SkEngine, ARegionWalksItsRectanglesInARangeForAndClipsTheCanvas) {
+    REQUIRE_ENTRIES("plix_region_create", "plix_region_set_rect", "plix_region_op2", "plix_regioniterator_create",
+                    "plix_regioncliperator_create", "plix_regionspanerator_create", "plix_canvas_clip_region",
+                    "plix_canvas_draw_region", "plix_canvas_draw_paint");
+    const Ref<ISkRegion> region = TSkRegion::Create();
+    ASSERT_TRUE(region->SetRect({0, 0, 2, 2}));
+    ASSERT_TRUE(region->Op(Ui::TRect{2, 2, 4, 4}, TSkRegionOp::Union));
+    std::vector<Ui::TRect> walked;
+    for (const Ui::TRect& r : region->GetIterator()->GetEnumerator()) walked.push_back(r);
+    EXPECT_EQ(walked, (std::vector<Ui::TRect>{{0, 0, 2, 2}, {2, 2, 4, 4}}));
+    walked.clear();
+    for (const Ui::TRect& r : region->GetCliperator({1, 1, 3, 3})->GetEnumerator()) walked.push_back(r);
+    EXPECT_EQ(walked, (std::vector<Ui::TRect>{{1, 1, 2, 2}, {2, 2, 3, 3}}));
+    std::vector<Ui::TPoint> spans;
+    for (const Ui::TPoint& s : region->GetSpanerator(3, 0, 10)->GetEnumerator()) spans.push_back(s);
+    EXPECT_EQ(spans, (std::vector<Ui::TPoint>{{2, 4}}));
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { region->Op(Ref<ISkRegion>(), TSkRegionOp::Union); }),
+              "Parameter ARegion cannot be nil");
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { region->SetRects({}); }), "Parameter ARects cannot be empty");
+
+    const Ref<ISkSurface> surface = TSkSurface::MakeRaster(TSkImageInfo(4, 4));
+    const Ref<ISkCanvas> canvas = surface->GetCanvas();
+    canvas->Clear(0);
+    const Ref<ISkPaint> paint = TSkPaint::Create();
+    paint->SetColor(Red);
+    canvas->Save();
+    canvas->ClipRegion(region);
+    canvas->DrawPaint(paint);
+    canvas->Restore();
+    Pixels px = Read(surface);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], region->Contains(x, y) ? Red : 0u) << x << "," << y;
+    canvas->Clear(0);
+    paint->SetColor(Blue);
+    canvas->DrawRegion(region, paint);
+    px = Read(surface);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], region->Contains(x, y) ? Blue : 0u) << x << "," << y;
 }
 
 }  // namespace
