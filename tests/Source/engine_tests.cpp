@@ -19,6 +19,7 @@
 #include "Skia/PathBuilder.h"
 #include "Skia/PathEffect.h"
 #include "Skia/PathMeasure.h"
+#include "Skia/PictureRecorder.h"
 #include "Skia/Pixmap.h"
 #include "Skia/Region.h"
 #include "Skia/Surface.h"
@@ -371,6 +372,47 @@ TEST(SkEngine, ARegionWalksItsRectanglesInARangeForAndClipsTheCanvas) {
     px = Read(surface);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], region->Contains(x, y) ? Blue : 0u) << x << "," << y;
+}
+
+// A recorded red square played back, and stored to a stream and read back, draws as directly.
+TEST(SkEngine, APictureRecordsPlaysBackAndTravelsThroughAStream) {
+    REQUIRE_ENTRIES("plix_picturerecorder_create", "plix_picturerecorder_begin_recording",
+                    "plix_picturerecorder_finish_recording", "plix_picture_playback",
+                    "plix_picture_serialize_to_stream", "plix_picture_make_from_stream", "plix_canvas_draw_picture");
+    const Ref<ISkPictureRecorder> recorder = TSkPictureRecorder::Create();
+    const Ref<ISkCanvas> recording = recorder->BeginRecording(TRectF{0, 0, 4, 4});
+    ASSERT_TRUE(recording);
+    const Ref<ISkPaint> paint = TSkPaint::Create();
+    paint->SetColor(Red);
+    recording->DrawRect(TRectF{1, 1, 3, 3}, paint);
+    const Ref<ISkPicture> picture = recorder->FinishRecording();
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(recorder->FinishRecording());  // nothing being recorded
+    EXPECT_EQ(picture->ApproximateOperationCount(), 1);
+    EXPECT_EQ(picture->GetCullRect(), (TRectF{0, 0, 4, 4}));
+
+    const Ref<ISkSurface> surface = TSkSurface::MakeRaster(TSkImageInfo(4, 4));
+    surface->GetCanvas()->Clear(0);
+    surface->GetCanvas()->DrawPicture(picture);
+    Pixels want{};
+    for (int y = 1; y < 3; ++y)
+        for (int x = 1; x < 3; ++x) want[size_t(y * 4 + x)] = Red;
+    EXPECT_EQ(Read(surface), want);
+
+    Ui::TMemoryStream stream;
+    picture->SerializeToStream(stream);
+    ASSERT_FALSE(stream.Bytes().empty());
+    stream.SetPosition(0);
+    const Ref<ISkPicture> back = TSkPicture::MakeFromStream(stream);
+    ASSERT_TRUE(back);
+    surface->GetCanvas()->Clear(0);
+    back->Playback(surface->GetCanvas());
+    EXPECT_EQ(Read(surface), want);
+
+    Ui::TMemoryStream damaged;
+    damaged.Write(stream.Bytes().data(), stream.Bytes().size() - 1);
+    damaged.SetPosition(0);
+    EXPECT_FALSE(TSkPicture::MakeFromStream(damaged));
 }
 
 }  // namespace
