@@ -31,6 +31,7 @@
 #include "Skia/PathEffect.h"
 #include "Skia/PathMeasure.h"
 #include "Skia/Picture.h"
+#include "Skia/PictureRecorder.h"
 #include "Skia/Pixmap.h"
 #include "Skia/Region.h"
 #include "Skia/RotationScaleMatrix.h"

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,13 @@
 #include "Skia/Paint.h"
 #include "Skia/Path.h"
 #include "Skia/PathBuilder.h"
+#include "Skia/PathEffect.h"
+#include "Skia/PathMeasure.h"
+#include "Skia/PictureRecorder.h"
 #include "Skia/Pixmap.h"
+#include "Skia/Region.h"
 #include "Skia/Surface.h"
+#include "Raised.h"
 #include "ui/Stream.h"
 
 using namespace Skia;
@@ -259,6 +265,154 @@ TEST(SkEngine, PathsCombineAndSerialize) {
     a->SerializeToStream(stream);
     // Header and counts, four points, five verbs padded to eight bytes.
     EXPECT_EQ(stream.Bytes().size(), 16u + 4 * 8 + 8);
+}
+
+// A dash of one pixel on, one off along the middle row of a 4 x 4 surface with a 2-pixel butt
+// stroke: columns 0 and 2 painted, 1 and 3 left clear.
+TEST(SkEngine, ADashedStrokeLeavesItsGaps) {
+    REQUIRE_ENTRIES("plix_surface_make_raster", "plix_surface_get_canvas", "plix_surface_read_pixels",
+                    "plix_canvas_clear", "plix_canvas_draw_line", "plix_paint_create", "plix_paint_set_path_effect",
+                    "plix_patheffect_make_dash");
+    const float intervals[] = {1, 1};
+    const Ref<ISkPathEffect> dash = TSkPathEffect::MakeDash(intervals, 0);
+    ASSERT_TRUE(dash);
+    const Ref<ISkSurface> surface = TSkSurface::MakeRaster(TSkImageInfo(4, 4));
+    ASSERT_TRUE(surface);
+    const Ref<ISkCanvas> canvas = surface->GetCanvas();
+    canvas->Clear(0);
+    const Ref<ISkPaint> paint = TSkPaint::Create();
+    paint->SetColor(Red);
+    paint->SetStyle(TSkPaintStyle::Stroke);
+    paint->SetStrokeWidth(2);
+    paint->SetPathEffect(dash);
+    canvas->DrawLine({0, 2}, {4, 2}, paint);
+    const Pixels px = Read(surface);
+    for (int y = 1; y <= 2; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], x % 2 == 0 ? Red : 0u) << x << "," << y;
+    EXPECT_EQ(px[0], 0u);
+}
+
+TEST(SkEngine, PathEffectFactoriesCheckTheirArgumentsAndAnswerNilForRefusedNumbers) {
+    REQUIRE_ENTRIES("plix_patheffect_make_dash", "plix_patheffect_make_corner", "plix_patheffect_make_compose",
+                    "plix_patheffect_make_trim", "plix_patheffect_make_1dpath");
+    const float odd[] = {4, 2, 1}, negative[] = {-1, 2};
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkPathEffect::MakeDash(odd, 0); }),
+              "Parameter AIntervals size cannot be odd");
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkPathEffect::MakeDash({}, 0); }),
+              "Parameter AIntervals cannot be empty");
+    EXPECT_FALSE(TSkPathEffect::MakeDash(negative, 0));
+    EXPECT_FALSE(TSkPathEffect::MakeCorner(-3));
+    const Ref<ISkPathEffect> corner = TSkPathEffect::MakeCorner(3);
+    ASSERT_TRUE(corner);
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { TSkPathEffect::MakeCompose(corner, nullptr); }),
+              "Parameter AInner cannot be nil");
+    EXPECT_EQ(Raised<ESkArgumentException>(
+                  [&] { TSkPathEffect::Make1DPath(nullptr, 5, 0, TSkPathEffect1DStyle::Rotate); }),
+              "Parameter APath cannot be nil");
+    EXPECT_TRUE(TSkPathEffect::MakeCompose(corner, TSkPathEffect::MakeTrim(0.2f, 0.8f)));
+    EXPECT_FALSE(TSkPathEffect::MakeTranslate(std::numeric_limits<float>::infinity(), 0));
+}
+
+TEST(SkEngine, APathMeasureWalksContoursAndCutsPieces) {
+    REQUIRE_ENTRIES("plix_pathmeasure_create", "plix_pathmeasure_get_length", "plix_pathmeasure_next_contour",
+                    "plix_pathmeasure_get_position_and_tangent", "plix_pathmeasure_get_segment",
+                    "plix_pathmeasure_is_closed", "plix_pathbuilder_create");
+    const Ref<ISkPathMeasure> m = TSkPathMeasure::Create(TSkPath::MakeFromSVG("M0 0L30 40Z M50 50L60 50"));
+    EXPECT_FLOAT_EQ(m->GetLength(), 100);
+    EXPECT_TRUE(m->IsClosed());
+    Ui::TPointF pos, tan;
+    ASSERT_TRUE(m->GetPositionAndTangent(25, pos, tan));
+    EXPECT_FLOAT_EQ(pos.X, 15);
+    EXPECT_FLOAT_EQ(pos.Y, 20);
+    EXPECT_FLOAT_EQ(tan.X, 0.6f);
+    const Ref<ISkPathBuilder> piece = TSkPathBuilder::Create();
+    ASSERT_TRUE(m->GetSegment(10, 20, piece, true));
+    EXPECT_EQ(piece->Detach()->ToSVG(), "M6 8L12 16");
+    ASSERT_TRUE(m->NextContour());
+    EXPECT_FLOAT_EQ(m->GetLength(), 10);
+    EXPECT_FALSE(m->IsClosed());
+    EXPECT_FALSE(m->NextContour());
+}
+
+TEST(SkEngine, ARegionWalksItsRectanglesInARangeForAndClipsTheCanvas) {
+    REQUIRE_ENTRIES("plix_region_create", "plix_region_set_rect", "plix_region_op2", "plix_regioniterator_create",
+                    "plix_regioncliperator_create", "plix_regionspanerator_create", "plix_canvas_clip_region",
+                    "plix_canvas_draw_region", "plix_canvas_draw_paint");
+    const Ref<ISkRegion> region = TSkRegion::Create();
+    ASSERT_TRUE(region->SetRect({0, 0, 2, 2}));
+    ASSERT_TRUE(region->Op(Ui::TRect{2, 2, 4, 4}, TSkRegionOp::Union));
+    std::vector<Ui::TRect> walked;
+    for (const Ui::TRect& r : region->GetIterator()->GetEnumerator()) walked.push_back(r);
+    EXPECT_EQ(walked, (std::vector<Ui::TRect>{{0, 0, 2, 2}, {2, 2, 4, 4}}));
+    walked.clear();
+    for (const Ui::TRect& r : region->GetCliperator({1, 1, 3, 3})->GetEnumerator()) walked.push_back(r);
+    EXPECT_EQ(walked, (std::vector<Ui::TRect>{{1, 1, 2, 2}, {2, 2, 3, 3}}));
+    std::vector<Ui::TPoint> spans;
+    for (const Ui::TPoint& s : region->GetSpanerator(3, 0, 10)->GetEnumerator()) spans.push_back(s);
+    EXPECT_EQ(spans, (std::vector<Ui::TPoint>{{2, 4}}));
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { region->Op(Ref<ISkRegion>(), TSkRegionOp::Union); }),
+              "Parameter ARegion cannot be nil");
+    EXPECT_EQ(Raised<ESkArgumentException>([&] { region->SetRects({}); }), "Parameter ARects cannot be empty");
+
+    const Ref<ISkSurface> surface = TSkSurface::MakeRaster(TSkImageInfo(4, 4));
+    const Ref<ISkCanvas> canvas = surface->GetCanvas();
+    canvas->Clear(0);
+    const Ref<ISkPaint> paint = TSkPaint::Create();
+    paint->SetColor(Red);
+    canvas->Save();
+    canvas->ClipRegion(region);
+    canvas->DrawPaint(paint);
+    canvas->Restore();
+    Pixels px = Read(surface);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], region->Contains(x, y) ? Red : 0u) << x << "," << y;
+    canvas->Clear(0);
+    paint->SetColor(Blue);
+    canvas->DrawRegion(region, paint);
+    px = Read(surface);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(px[size_t(y * 4 + x)], region->Contains(x, y) ? Blue : 0u) << x << "," << y;
+}
+
+// A recorded red square played back, and stored to a stream and read back, draws as directly.
+TEST(SkEngine, APictureRecordsPlaysBackAndTravelsThroughAStream) {
+    REQUIRE_ENTRIES("plix_picturerecorder_create", "plix_picturerecorder_begin_recording",
+                    "plix_picturerecorder_finish_recording", "plix_picture_playback",
+                    "plix_picture_serialize_to_stream", "plix_picture_make_from_stream", "plix_canvas_draw_picture");
+    const Ref<ISkPictureRecorder> recorder = TSkPictureRecorder::Create();
+    const Ref<ISkCanvas> recording = recorder->BeginRecording(TRectF{0, 0, 4, 4});
+    ASSERT_TRUE(recording);
+    const Ref<ISkPaint> paint = TSkPaint::Create();
+    paint->SetColor(Red);
+    recording->DrawRect(TRectF{1, 1, 3, 3}, paint);
+    const Ref<ISkPicture> picture = recorder->FinishRecording();
+    ASSERT_TRUE(picture);
+    EXPECT_FALSE(recorder->FinishRecording());  // nothing being recorded
+    EXPECT_EQ(picture->ApproximateOperationCount(), 1);
+    EXPECT_EQ(picture->GetCullRect(), (TRectF{0, 0, 4, 4}));
+
+    const Ref<ISkSurface> surface = TSkSurface::MakeRaster(TSkImageInfo(4, 4));
+    surface->GetCanvas()->Clear(0);
+    surface->GetCanvas()->DrawPicture(picture);
+    Pixels want{};
+    for (int y = 1; y < 3; ++y)
+        for (int x = 1; x < 3; ++x) want[size_t(y * 4 + x)] = Red;
+    EXPECT_EQ(Read(surface), want);
+
+    Ui::TMemoryStream stream;
+    picture->SerializeToStream(stream);
+    ASSERT_FALSE(stream.Bytes().empty());
+    stream.SetPosition(0);
+    const Ref<ISkPicture> back = TSkPicture::MakeFromStream(stream);
+    ASSERT_TRUE(back);
+    surface->GetCanvas()->Clear(0);
+    back->Playback(surface->GetCanvas());
+    EXPECT_EQ(Read(surface), want);
+
+    Ui::TMemoryStream damaged;
+    damaged.Write(stream.Bytes().data(), stream.Bytes().size() - 1);
+    damaged.SetPosition(0);
+    EXPECT_FALSE(TSkPicture::MakeFromStream(damaged));
 }
 
 }  // namespace

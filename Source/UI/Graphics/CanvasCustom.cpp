@@ -33,13 +33,6 @@ TSkStrokeJoin ToSkJoin(Ui::TStrokeJoin join) {
     return TSkStrokeJoin::Miter;
 }
 
-// A dash path effect over the intervals; nil when the engine refuses them (odd count, negative
-// or all-zero lengths), which leaves the stroke solid.
-Ref<ISkPathEffect> MakeDash(const std::vector<float>& intervals, float phase) {
-    return WrapOrNil<TSkPathEffect>(
-        API::plix_patheffect_make_dash(intervals.data(), static_cast<int32_t>(intervals.size()), phase));
-}
-
 // The closed oval inscribed in r, clockwise from its leftmost point.
 Ref<ISkPath> OvalPath(const TRectF& r) {
     Ref<ISkPathBuilder> builder = TSkPathBuilder::Create();
@@ -203,13 +196,15 @@ bool TSkCanvasCustom::BeginStroke(const Ui::TStrokeBrush& brush, const TRectF& r
     FPaint->SetStrokeWidth(thickness);
 
     std::vector<float> dashes = brush.DashArray();
-    if (dashes.empty()) return true;
+    // An odd custom array names no pattern of on and off lengths: the stroke stays solid, as it
+    // does for lengths the engine refuses (negative, all zero).
+    if (dashes.empty() || dashes.size() % 2 != 0) return true;
     // Built-in dashes lose one thickness and gaps gain one, which the caps give back; a custom
     // array is simply scaled.
     const float e = brush.Dash() == Ui::TStrokeDash::Custom ? thickness : 0;
     for (size_t i = 0; i < dashes.size(); ++i)
         dashes[i] = i % 2 == 0 ? (dashes[i] - 1) * thickness + e : (dashes[i] + 1) * thickness - e;
-    FPaint->SetPathEffect(MakeDash(dashes, brush.DashOffset() * thickness));
+    FPaint->SetPathEffect(TSkPathEffect::MakeDash(dashes, brush.DashOffset() * thickness));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -13,8 +14,11 @@
 
 namespace plix::test {
 
+// Options a suite adds to the paint: true when it took (key, value).
+using ExtraPaintOption = std::function<bool(Paint&, const std::string&, const std::string&)>;
+
 // Draws one scene line into t.
-inline void drawLine(const DrawTarget& t, const std::string& line) {
+inline void drawLine(const DrawTarget& t, const std::string& line, const ExtraPaintOption& extra = {}) {
     const size_t bar = line.find('|');
     std::istringstream head(line.substr(0, bar));
     std::string cmd;
@@ -47,7 +51,7 @@ inline void drawLine(const DrawTarget& t, const std::string& line) {
                 std::sscanf(v.c_str(), "%f,%f,%f,%f,%f,%f,%f,%f,%f", &a[0], &a[1], &a[2], &a[3], &a[4], &a[5], &a[6],
                             &a[7], &a[8]);
                 m = Matrix::MakeAll(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
-            } else ADD_FAILURE() << "unknown option " << k;
+            } else if (!extra || !extra(paint, k, v)) ADD_FAILURE() << "unknown option " << k;
         }
     }
     if (cmd == "clear") {

@@ -51,7 +51,7 @@ public:
     static constexpr uint32_t kPreserveLCDText = 1u << 1, kInitWithPrevious = 1u << 2, kF16ColorType = 1u << 4;
 
     explicit Canvas(const Pixmap& base, const SurfaceProps& props = {});
-    ~Canvas();
+    virtual ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -63,16 +63,19 @@ public:
     const ImageInfo& baseInfo() const { return fBase.info(); }
     const SurfaceProps& props() const { return fProps; }
 
+    // A recording canvas (picture/) overrides the state, clip and draw calls marked virtual;
+    // the others reach it through them.
+
     // ---- saved states ----
     // Each returns the save count before the call; the count starts at 1.
-    int save();
+    virtual int save();
     // bounds (local, may be null) limit the layer; paint (may be null) supplies alpha, colour
     // filter and blend mode when the layer is drawn back at restore.
-    int saveLayer(const Rect* bounds, const Paint* paint, uint32_t flags = 0);
+    virtual int saveLayer(const Rect* bounds, const Paint* paint, uint32_t flags = 0);
     int saveLayerAlpha(const Rect* bounds, uint8_t alpha);
     // Does nothing at save count 1.
-    void restore();
-    void restoreToCount(int count);
+    virtual void restore();
+    virtual void restoreToCount(int count);
     int saveCount() const { return int(fStack.size()); }
 
     // ---- matrix ----
@@ -81,19 +84,19 @@ public:
     void rotate(float degrees);
     void rotate(float degrees, float px, float py);
     void skew(float kx, float ky);
-    void concat(const Matrix& m);
-    void concat(const Matrix44& m);
-    void setMatrix(const Matrix& m);
-    void setMatrix(const Matrix44& m);
-    void resetMatrix();
+    virtual void concat(const Matrix& m);
+    virtual void concat(const Matrix44& m);
+    virtual void setMatrix(const Matrix& m);
+    virtual void setMatrix(const Matrix44& m);
+    virtual void resetMatrix();
     const Matrix44& localToDevice() const { return top().ctm; }
     Matrix localToDevice3x3() const { return top().ctm.to3x3(); }
 
     // ---- clip ----
-    void clipRect(const Rect& r, ClipOp op, bool antiAlias);
-    void clipRRect(const RRect& rr, ClipOp op, bool antiAlias);
-    void clipPath(const Path& path, ClipOp op, bool antiAlias);
-    void clipShader(sp<Shader> shader, ClipOp op);
+    virtual void clipRect(const Rect& r, ClipOp op, bool antiAlias);
+    virtual void clipRRect(const RRect& rr, ClipOp op, bool antiAlias);
+    virtual void clipPath(const Path& path, ClipOp op, bool antiAlias);
+    virtual void clipShader(sp<Shader> shader, ClipOp op);
     // In base device pixels.
     IRect deviceClipBounds() const;
     // The device clip bounds (outset by one pixel for anti-aliasing) mapped back to local
@@ -109,28 +112,33 @@ public:
     // The contents may be thrown away; a raster canvas keeps them.
     void discard() {}
     void drawColor(const Color4& color, BlendMode mode);
-    void drawPaint(const Paint& paint);
-    void drawPoints(PointMode mode, size_t count, const Point pts[], const Paint& paint);
+    virtual void drawPaint(const Paint& paint);
+    virtual void drawPoints(PointMode mode, size_t count, const Point pts[], const Paint& paint);
     void drawPoint(Point p, const Paint& paint) { drawPoints(PointMode::Points, 1, &p, paint); }
     void drawLine(Point a, Point b, const Paint& paint);
-    void drawRect(const Rect& r, const Paint& paint);
-    void drawOval(const Rect& oval, const Paint& paint);
+    virtual void drawRect(const Rect& r, const Paint& paint);
+    virtual void drawOval(const Rect& oval, const Paint& paint);
     void drawCircle(Point center, float radius, const Paint& paint);
     void drawArc(const Rect& oval, float startDeg, float sweepDeg, bool useCenter, const Paint& paint);
-    void drawRRect(const RRect& rr, const Paint& paint);
+    virtual void drawRRect(const RRect& rr, const Paint& paint);
     // The area between two round rects; nothing unless outer holds inner.
     void drawDRRect(const RRect& outer, const RRect& inner, const Paint& paint);
-    void drawPath(const Path& path, const Paint& paint);
+    virtual void drawPath(const Path& path, const Paint& paint);
 
     // Images take alpha, colour filter and blend mode from the paint (null: none); alpha-only
     // images also take its colour, or its shader, through their alpha.
-    void drawImage(const Image& image, float x, float y, const SamplingOptions& sampling, const Paint* paint);
-    void drawImageRect(const Image& image, const Rect& src, const Rect& dst, const SamplingOptions& sampling,
-                       const Paint* paint, SrcRectConstraint constraint);
-    void drawImageNine(const Image& image, const IRect& center, const Rect& dst, FilterMode filter,
-                       const Paint* paint);
-    void drawImageLattice(const Image& image, const Lattice& lattice, const Rect& dst, FilterMode filter,
-                          const Paint* paint);
+    virtual void drawImage(const Image& image, float x, float y, const SamplingOptions& sampling, const Paint* paint);
+    virtual void drawImageRect(const Image& image, const Rect& src, const Rect& dst, const SamplingOptions& sampling,
+                               const Paint* paint, SrcRectConstraint constraint);
+    virtual void drawImageNine(const Image& image, const IRect& center, const Rect& dst, FilterMode filter,
+                               const Paint* paint);
+    virtual void drawImageLattice(const Image& image, const Lattice& lattice, const Rect& dst, FilterMode filter,
+                                  const Paint* paint);
+
+    // A keyed value for the area rect (links, names); kept by recordings, nothing on pixels.
+    virtual void drawAnnotation(const Rect& rect, const char* key, const void* value, size_t size) {
+        (void)rect, (void)key, (void)value, (void)size;
+    }
 
     // Text (canvas/CanvasText.cpp): glyphs placed in local coordinates, and blobs moved by (x, y).
     void drawGlyphs(const GlyphRunView& run, const Paint& paint);

@@ -5,6 +5,7 @@
 
 #include "geometry/PathOps.h"
 #include "geometry/Stroker.h"
+#include "pathfx/PathEffect.h"
 #include "raster/Hairline.h"
 #include "raster/ImageBlitter.h"
 #include "raster/PipelineBlitter.h"
@@ -101,12 +102,39 @@ bool drawAsHairline(const DrawTarget& t, const Path& path, const Matrix& ctm, co
     return true;
 }
 
+// Runs the paint's path effect: out is the path to draw with plain, the paint without its effect
+// and with the stroke settings the effect leaves. False when the effect does not apply.
+bool applyPathEffect(const Path& path, const Paint& paint, const Matrix& ctm, Path* out, Paint* plain) {
+    StrokeRec rec;
+    const bool stroking = paint.style != PaintStyle::Fill && paint.strokeWidth > 0;
+    rec.style = paint.style == PaintStyle::Stroke ? (stroking ? StrokeRec::Style::Stroke : StrokeRec::Style::Hairline)
+                : stroking                        ? StrokeRec::Style::StrokeAndFill
+                                                  : StrokeRec::Style::Fill;
+    rec.params = strokeParams(paint, paint.strokeWidth);
+    rec.resScale = resScaleOf(ctm);
+    if (!static_cast<const PathEffect&>(*paint.pathEffect).filterPath(out, path, &rec, ctm)) return false;
+    *plain = paint;
+    plain->pathEffect = nullptr;
+    plain->style = rec.style == StrokeRec::Style::Fill            ? PaintStyle::Fill
+                   : rec.style == StrokeRec::Style::StrokeAndFill ? PaintStyle::StrokeAndFill
+                                                                  : PaintStyle::Stroke;
+    plain->strokeWidth = rec.style == StrokeRec::Style::Hairline ? 0 : rec.params.width;
+    plain->cap = rec.params.cap, plain->join = rec.params.join, plain->strokeMiter = rec.params.miterLimit;
+    return true;
+}
+
 }  // namespace
 
 // Stroke and fill covers the union of the path filled with the winding rule (whatever its own
 // fill type: an even-odd pentagram gets its centre) and the stroke; inverse fill types cover
 // everything outside that union.
 bool fillPathOf(const Path& path, const Paint& paint, float resScale, Path* out) {
+    if (paint.pathEffect) {
+        Path fx;
+        Paint plain;
+        if (applyPathEffect(path, paint, Matrix::Scale(resScale, resScale), &fx, &plain))
+            return fillPathOf(fx, plain, resScale, out);
+    }
     if (paint.style == PaintStyle::Fill || (paint.style == PaintStyle::StrokeAndFill && paint.strokeWidth <= 0)) {
         *out = path;
         return true;
@@ -135,6 +163,11 @@ bool fillPathOf(const Path& path, const Paint& paint, float resScale, Path* out)
 
 void drawPath(const DrawTarget& t, const Path& path, const Matrix& ctm, const Paint& paint) {
     if (!path.isFinite() || !ctm.isFinite()) return;
+    if (paint.pathEffect) {
+        Path fx;
+        Paint plain;
+        if (applyPathEffect(path, paint, ctm, &fx, &plain)) return drawPath(t, fx, ctm, plain);
+    }
     const bool aa = paint.antiAlias;
     if (paint.style == PaintStyle::Fill || (paint.style == PaintStyle::StrokeAndFill && paint.strokeWidth <= 0)) {
         withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) { fillPath(path, ctm, clip, aa, b); });
@@ -173,7 +206,7 @@ void drawPath(const DrawTarget& t, const Path& path, const Matrix& ctm, const Pa
 
 void drawRect(const DrawTarget& t, const Rect& r, const Matrix& ctm, const Paint& paint) {
     if (!r.isFinite() || !ctm.isFinite()) return;
-    if (paint.style == PaintStyle::Fill && ctm.rectStaysRect()) {
+    if (paint.style == PaintStyle::Fill && !paint.pathEffect && ctm.rectStaysRect()) {
         const Rect dev = ctm.mapRect(r.makeSorted());
         withBlitter(t, paint, ctm, [&](Blitter& b, const IRect& clip) { fillRect(dev, clip, paint.antiAlias, b); });
         return;
