@@ -1,6 +1,7 @@
 #include "sksl/Compiler.h"
 
 #include "sksl/Diagnostics.h"
+#include "sksl/StackGuard.h"
 #include "sksl/parse/Parser.h"
 
 namespace plix::sksl {
@@ -13,14 +14,18 @@ std::unique_ptr<Program> Compile(std::string_view source, ProgramKind kind, std:
         if (errors) *errors = diags.format();
         return nullptr;
     }
-    AstArena arena;
-    Parser parser(source, arena, diags);
-    AstNode* root = parser.parseProgram();
     auto program = std::make_unique<Program>(kind);
-    if (!diags.hasErrors()) {
-        Checker checker(*program, diags, options);
-        checker.run(*root);
-    }
+    // Constants defined by earlier constants, and calls checked along a call chain, recurse
+    // as deep as the source is long.
+    RunWithLargeStack([&] {
+        AstArena arena;
+        Parser parser(source, arena, diags);
+        AstNode* root = parser.parseProgram();
+        if (!diags.hasErrors()) {
+            Checker checker(*program, diags, options);
+            checker.run(*root);
+        }
+    });
     if (diags.hasErrors()) {
         if (errors) *errors = diags.format();
         return nullptr;

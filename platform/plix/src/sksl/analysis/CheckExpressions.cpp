@@ -639,7 +639,7 @@ Expression* Checker::swizzle(Position pos, Expression* base, std::string_view ma
         error(pos, "too many components in swizzle mask");
         return nullptr;
     }
-    static constexpr std::string_view kSets[] = {"xyzw", "rgba", "stpq"};
+    static constexpr std::string_view kSets[] = {"xyzw", "rgba", "stpq", "LTRB"};
     int set = -1;
     std::vector<int8_t> components;
     bool anyBase = false;
@@ -649,7 +649,7 @@ Expression* Checker::swizzle(Position pos, Expression* base, std::string_view ma
             continue;
         }
         int found = -1, foundSet = -1;
-        for (int s = 0; s < 3; ++s) {
+        for (int s = 0; s < static_cast<int>(std::size(kSets)); ++s) {
             size_t k = kSets[s].find(c);
             if (k != std::string_view::npos) {
                 found = static_cast<int>(k);

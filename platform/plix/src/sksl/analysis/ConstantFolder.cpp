@@ -208,6 +208,10 @@ bool GetValues(const Expression& e, std::vector<double>* out) {
         case IRKind::VariableReference: {
             const Variable& v = e.as<VariableReference>().variable();
             if (!v.isConst() || !v.constValue()) return false;
+            if (!v.constValues().empty()) {
+                *out = v.constValues();
+                return true;
+            }
             return GetValues(*v.constValue(), out);
         }
         case IRKind::Binary:

@@ -1,5 +1,6 @@
 // Lowering of statements: blocks, declarations, if, for, switch and the jumps.
 #include "sksl/codegen/Lowerer.h"
+#include "sksl/StackGuard.h"
 
 #include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
@@ -35,6 +36,7 @@
 namespace plix::sksl::lowering {
 
 void Lowerer::statement(const Statement& s) {
+    if (!StackHasRoom()) throw TooDeep{s.pos()};
     int32_t mark = fTop;
     switch (s.kind()) {
         case IRKind::Block: {

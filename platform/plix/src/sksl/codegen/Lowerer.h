@@ -70,6 +70,10 @@ struct Frame {
 
 struct TooLarge {};
 struct TooExpensive {};
+// The thread's stack ran short (calls nested deeper than it holds), at pos.
+struct TooDeep {
+    Position pos;
+};
 
 // Number kinds of every slot of a type, in order.
 void slotKinds(const Type& t, std::vector<NumberKind>& out);

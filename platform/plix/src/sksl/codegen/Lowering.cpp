@@ -3,6 +3,7 @@
 #include "sksl/codegen/Hoisting.h"
 #include "sksl/codegen/Lowerer.h"
 
+#include "sksl/StackGuard.h"
 #include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
 #include "sksl/codegen/MatrixInverse.h"
@@ -32,6 +33,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <unordered_map>
 
 namespace plix::sksl::lowering {
@@ -357,13 +359,19 @@ Access Lowerer::accessOf(const Expression& e) {
                 contiguousBase &= a.offsets[i] == a.offsets[0] + static_cast<int32_t>(i);
             }
             if (!contiguousBase) {
-                // Indexing a swizzle ("v.zx[i]"): gather the value first.
-                Value whole = load(a);
-                Access t;
-                t.base = whole[0];
-                for (size_t i = 0; i < whole.size(); ++i) t.offsets.push_back(static_cast<int32_t>(i));
-                t.depth = fDepth;
-                a = t;
+                // Indexing a swizzle ("v.zx[i]", read or written): look the index up in the
+                // swizzle's offsets, so the access still lands in the variable itself.
+                int32_t offset = alloc(1);
+                emit(Op::copy, offset, constI(a.offsets[0]));
+                for (int k = 1; k < count; ++k) {
+                    int32_t hit = alloc(1);
+                    emit(Op::eq_i, hit, clamped, constI(k * stride));
+                    emit(Op::select, offset, constI(a.offsets[k * stride]), offset, hit);
+                }
+                clamped = offset;
+                std::vector<int32_t> from0(stride);
+                for (int k = 0; k < stride; ++k) from0[k] = k;
+                a.offsets = std::move(from0);
             }
             if (a.dyn != -1) {
                 emit(Op::add_i, clamped, clamped, a.dyn);
@@ -543,15 +551,36 @@ namespace plix::sksl {
 using namespace lowering;
 
 bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
-           std::string* error) {
+           std::string* error, Position* errorPos) {
     *out = SlotProgram{};
     if (!program.main()) {
         if (error) *error = "program has no main function";
         return false;
     }
+    std::optional<TooDeep> tooDeep;
+    bool tooLarge = false, tooExpensive = false;
+    // Inlining recurses once per call: a long chain of calls needs a deep stack.
+    RunWithLargeStack([&] {
+        try {
+            Lowerer(program, fragCoord, *out).run();
+            HoistInvariants(*out);
+        } catch (const TooDeep& e) {
+            tooDeep = e;
+        } catch (const TooLarge&) {
+            tooLarge = true;
+        } catch (const TooExpensive&) {
+            tooExpensive = true;
+        }
+    });
     try {
-        Lowerer(program, fragCoord, *out).run();
-        HoistInvariants(*out);
+        if (tooDeep) {
+            *out = SlotProgram{};
+            if (error) *error = "function calls are nested too deeply";
+            if (errorPos) *errorPos = tooDeep->pos;
+            return false;
+        }
+        if (tooLarge) throw TooLarge{};
+        if (tooExpensive) throw TooExpensive{};
     } catch (const TooLarge&) {
         *out = SlotProgram{};
         if (error) *error = "program is too large";

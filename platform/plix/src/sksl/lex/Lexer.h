@@ -20,11 +20,14 @@ public:
     std::string_view source() const { return fSource; }
 
 private:
+    Token scan();
     void skipSpaceAndComments();
     Token number(int32_t start);
 
     std::string_view fSource;
     int32_t fOffset = 0;
+    // Kind of the last token: after an operand, ".0" is a swizzle ("v.0y01"), not a number.
+    TokenKind fLast = TokenKind::EndOfFile;
 };
 
 // Names the language keeps for itself ("name 'class' is reserved").
