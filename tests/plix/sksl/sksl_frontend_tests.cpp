@@ -75,6 +75,22 @@ TEST(SkslErrors, PositionAndCaret) {
               "1 error\n");
 }
 
+// Messages quote source text cut to a readable length, with bytes that do not print escaped:
+// a megabyte-long name or binary junk cannot flood the terminal.
+TEST(SkslErrors, EchoesAreShortAndPrintable) {
+    std::string name(1 << 20, 'a');
+    std::string junk = "\x01\x1b[2J\xff";
+    std::string errors = errorsOf("half4 main(float2 p) { return half4(" + name + "); }\n") +
+                         errorsOf("half4 main(float2 p) { return half4(1) " + junk + "; }\n");
+    EXPECT_LT(errors.size(), 2000u) << errors.substr(0, 300);
+    EXPECT_NE(errors.find("unknown identifier 'aaaa"), std::string::npos) << errors.substr(0, 300);
+    EXPECT_NE(errors.find("...'"), std::string::npos) << errors.substr(0, 300);
+    EXPECT_NE(errors.find("found '\\x01'"), std::string::npos) << errors.substr(0, 300);
+    for (char c : errors) {
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << int(static_cast<unsigned char>(c));
+    }
+}
+
 // After a syntax error the parser resumes at the next statement or declaration, so one run
 // reports each independent mistake.
 TEST(SkslErrors, RecoveryReportsEveryStatement) {
@@ -231,6 +247,8 @@ TEST(SkslRobustness, PathologicalSources) {
     } cases[] = {
         {"empty", "", "missing 'main' function"},
         {"comment only", "/* unterminated", "missing 'main' function"},
+        {"comment cuts the program", "half4 main(float2 p) {\n/* unterminated",
+         "2:1: unterminated comment"},
         {"NUL bytes", std::string("half4 main(float2 p) {\0 return half4(1); }", 42), "expected"},
         {"deep parentheses", "half4 main(float2 p) { return half4(" + repeat("(", 100000) + "1" +
                                      repeat(")", 100000) + "); }",

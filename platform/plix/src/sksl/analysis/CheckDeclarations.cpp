@@ -188,7 +188,11 @@ const Type* Checker::resolveType(const AstNode& typeNode) {
         return nullptr;
     }
     if (t->kind() == Type::Kind::Invalid) {
-        error(namePos, "invalid type");
+        bool sampler = typeNode.name.starts_with("sampler") || typeNode.name.starts_with("texture");
+        error(namePos, sampler ? "invalid type " + quote(typeNode.name) +
+                                         ": runtime effects take images as 'uniform shader' "
+                                         "children, sampled with .eval(coords)"
+                               : "invalid type " + quote(typeNode.name));
         return nullptr;
     }
     if (!typeNode.kids.empty()) return arrayOf(*t, typeNode.kids[0], typeNode.pos);

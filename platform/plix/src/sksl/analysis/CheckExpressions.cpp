@@ -623,6 +623,14 @@ Expression* Checker::field(const AstNode& n) {
                 return fProgram.make<FieldAccess>(n.pos, fields[i].type, base, static_cast<int>(i));
             }
         }
+    } else if (n.name == "eval" && bt.isValue()) {
+        // Not a swizzle gone wrong: a call of a child on something that is not one.
+        std::string what = base->is<VariableReference>()
+                                   ? quote(base->as<VariableReference>().variable().name())
+                                   : "a value of type " + quote(bt.name());
+        error(n.pos, what + " is not a shader: eval is only for 'uniform shader', "
+                            "'uniform colorFilter' and 'uniform blender' children");
+        return nullptr;
     } else if (bt.isScalar() || bt.isVector()) {
         Position maskPos = {n.pos.end - static_cast<int32_t>(n.name.size()), n.pos.end};
         return swizzle(maskPos, base, n.name);

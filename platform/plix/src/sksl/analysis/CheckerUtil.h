@@ -2,6 +2,7 @@
 // CheckExpressions, CheckCalls).
 #pragma once
 
+#include "sksl/Diagnostics.h"
 #include "sksl/ir/Operator.h"
 #include "sksl/ir/Type.h"
 #include "sksl/lex/Token.h"
@@ -25,7 +26,8 @@ constexpr int kMaxStructNesting = 8;
 constexpr uint32_t kPrecision =
         AstModifiers::kHighp | AstModifiers::kMediump | AstModifiers::kLowp;
 
-inline std::string quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+// Names and text from the source, quoted (cut and escaped: see QuoteSource).
+inline std::string quote(std::string_view s) { return QuoteSource(s); }
 
 inline std::string opText(Operator op) { return quote(TokenKindText(op)); }
 

@@ -116,11 +116,13 @@ void Lexer::skipSpaceAndComments() {
         } else if (c == '/' && fOffset + 1 < size && fSource[fOffset + 1] == '/') {
             while (fOffset < size && fSource[fOffset] != '\n') ++fOffset;
         } else if (c == '/' && fOffset + 1 < size && fSource[fOffset + 1] == '*') {
+            int32_t start = fOffset;
             fOffset += 2;
             while (fOffset < size &&
                    !(fSource[fOffset] == '*' && fOffset + 1 < size && fSource[fOffset + 1] == '/')) {
                 ++fOffset;
             }
+            if (fOffset >= size) fUnterminatedComment = start;
             fOffset = fOffset < size ? fOffset + 2 : size;
         } else {
             break;

@@ -132,11 +132,19 @@ void Parser::reportDepth(Position pos) {
 
 void Parser::error(Position pos, std::string message) { fDiags.error(pos, std::move(message)); }
 
-void Parser::errorAt(const Token& t, std::string message) { error(t.pos, std::move(message)); }
+void Parser::errorAt(const Token& t, std::string message) {
+    // A program cut short by a comment that never ends: the comment is the fault.
+    int32_t comment = fLexer.unterminatedComment();
+    if (t.kind == TokenKind::EndOfFile && comment >= 0 && !fCommentReported) {
+        fCommentReported = true;
+        error({comment, comment + 2}, "unterminated comment: '/*' without a closing '*/'");
+    }
+    error(t.pos, std::move(message));
+}
 
 static std::string describe(const Token& t, std::string_view text) {
     if (t.kind == TokenKind::EndOfFile) return "end of file";
-    return "'" + std::string(text) + "'";
+    return QuoteSource(text);
 }
 
 bool Parser::expect(TokenKind kind, const char* what) {
@@ -248,7 +256,7 @@ void Parser::directive() {
             errorAt(t, "invalid #version directive");
         }
     } else {
-        errorAt(t, "unsupported directive '" + std::string(name) + "'");
+        errorAt(t, "unsupported directive " + QuoteSource(name));
     }
     while (onSameLine(peek())) take();
 }
@@ -260,7 +268,7 @@ AstNode* Parser::declaration() {
     if (!isTypeName(peek())) {
         if (peek().kind == TokenKind::Identifier && !mods->flags && !mods->layoutColor &&
             peek(1).kind == TokenKind::Identifier) {
-            errorAt(peek(), "no type named '" + std::string(text(peek())) + "'");
+            errorAt(peek(), "no type named " + QuoteSource(text(peek())));
         } else {
             errorAt(peek(), "expected a type, but found " + describe(peek(), text(peek())));
         }
@@ -314,7 +322,7 @@ AstModifiers* Parser::modifiers() {
         constexpr uint32_t kPrecisionBits =
                 AstModifiers::kHighp | AstModifiers::kMediump | AstModifiers::kLowp;
         if (bit && (mods->flags & bit) && t.kind != TokenKind::Inout) {
-            errorAt(t, "'" + std::string(text(t)) + "' appears more than once");
+            errorAt(t, QuoteSource(text(t)) + " appears more than once");
         } else if ((bit & kPrecisionBits) && (mods->flags & kPrecisionBits)) {
             errorAt(t, "only one precision qualifier can be used");
         }
@@ -1035,7 +1043,7 @@ AstNode* Parser::literal(const Token& t) {
             if (base == 10 && s.size() > 1 && s[0] == '0') {
                 // A leading zero makes an octal number, whose digits stop at 7.
                 if (s.find_first_of("89") != std::string_view::npos) {
-                    errorAt(t, "'" + std::string(n->name) + "' is not a valid octal number");
+                    errorAt(t, QuoteSource(n->name) + " is not a valid octal number");
                 }
                 base = 8;
             }

@@ -85,6 +85,7 @@ private:
     size_t fPos = 0;
     int fDepth = 0;
     bool fDepthReported = false;
+    bool fCommentReported = false;
     std::unordered_set<std::string_view> fStructNames;
     std::vector<AstNode*> fPending;  // variables declared after a struct body
 };
