@@ -91,6 +91,28 @@ TEST(SkslErrors, EchoesAreShortAndPrintable) {
     }
 }
 
+// The limits of the lowering name the loop or call that reaches them.
+TEST(SkslErrors, LimitsNameTheirLoopOrCall) {
+    std::string expensive = errorsOf(
+            "half4 main(float2 p) {\n"
+            "    float s = 0;\n"
+            "    for (int i = 0; i < 99999; i++) {\n"
+            "        for (int j = 0; j < 99999; j++) { s += 1; }\n"
+            "    }\n"
+            "    return half4(s);\n"
+            "}\n");
+    EXPECT_EQ(expensive.rfind("error: 4:9: program is too expensive", 0), 0u) << expensive;
+    std::string doubling = "float f0(float x) { return x + 1; }\n";
+    for (int i = 1; i <= 40; ++i) {
+        doubling += "float f" + std::to_string(i) + "(float x) { return f" + std::to_string(i - 1) +
+                    "(x) + f" + std::to_string(i - 1) + "(x * 0.5); }\n";
+    }
+    doubling += "half4 main(float2 p) { return half4(f40(p.x)); }\n";
+    std::string large = errorsOf(doubling);
+    EXPECT_EQ(large.find("error: 1:1:"), std::string::npos) << large;
+    EXPECT_NE(large.find("program is too large"), std::string::npos) << large;
+}
+
 // After a syntax error the parser resumes at the next statement or declaration, so one run
 // reports each independent mistake.
 TEST(SkslErrors, RecoveryReportsEveryStatement) {

@@ -216,6 +216,7 @@ void Lowerer::forStatement(const ForStatement& s) {
         emit(Op::copy, fMask.cont, constI(0));
     }
     ++fDepth;
+    SiteScope site(fSite, s.pos());
     emit(Op::counter_set, counter, s.maxIterations());
     const uint64_t outerMultiplier = fMultiplier;
     fMultiplier = std::min<uint64_t>(fMultiplier * static_cast<uint64_t>(s.maxIterations()),

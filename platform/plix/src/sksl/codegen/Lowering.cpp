@@ -41,7 +41,7 @@ namespace plix::sksl::lowering {
 int32_t Lowerer::alloc(int n) {
     int32_t base = fTop;
     fTop += n;
-    if (fTop > kMaxSlots) throw TooLarge{};
+    if (fTop > kMaxSlots) throw TooLarge{fSite};
     fOut.slotCount = std::max(fOut.slotCount, fTop);
     return base;
 }
@@ -77,7 +77,7 @@ Value Lowerer::contiguousConstants(const Value& v) {
 }
 
 int Lowerer::emit(Op op, int32_t dst, int32_t a, int32_t b, int32_t c, int n, uint8_t flags) {
-    if (fOut.code.size() >= static_cast<size_t>(kMaxInstructions)) throw TooLarge{};
+    if (fOut.code.size() >= static_cast<size_t>(kMaxInstructions)) throw TooLarge{fSite};
     Inst inst;
     inst.op = op;
     inst.n = static_cast<uint8_t>(n);
@@ -88,7 +88,7 @@ int Lowerer::emit(Op op, int32_t dst, int32_t a, int32_t b, int32_t c, int n, ui
     inst.c = c;
     fOut.code.push_back(inst);
     fCost += fMultiplier;
-    if (fCost > kMaxCost) throw TooExpensive{};
+    if (fCost > kMaxCost) throw TooExpensive{fSite};
     return static_cast<int>(fOut.code.size()) - 1;
 }
 
@@ -540,7 +540,7 @@ void Lowerer::run() {
     fOut.uniformBase = uniformBase;
     fOut.uniformSlots = uniformSlots;
     fOut.slotCount = uniformBase + uniformSlots;
-    if (fOut.slotCount > kMaxSlots) throw TooLarge{};
+    if (fOut.slotCount > kMaxSlots) throw TooLarge{fSite};
 }
 
 
@@ -558,7 +558,8 @@ bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
         return false;
     }
     std::optional<TooDeep> tooDeep;
-    bool tooLarge = false, tooExpensive = false;
+    std::optional<TooLarge> tooLarge;
+    std::optional<TooExpensive> tooExpensive;
     // Inlining recurses once per call: a long chain of calls needs a deep stack.
     RunWithLargeStack([&] {
         try {
@@ -566,34 +567,30 @@ bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
             HoistInvariants(*out);
         } catch (const TooDeep& e) {
             tooDeep = e;
-        } catch (const TooLarge&) {
-            tooLarge = true;
-        } catch (const TooExpensive&) {
-            tooExpensive = true;
+        } catch (const TooLarge& e) {
+            tooLarge = e;
+        } catch (const TooExpensive& e) {
+            tooExpensive = e;
         }
     });
-    try {
-        if (tooDeep) {
-            *out = SlotProgram{};
-            if (error) *error = "function calls are nested too deeply";
-            if (errorPos) *errorPos = tooDeep->pos;
-            return false;
-        }
-        if (tooLarge) throw TooLarge{};
-        if (tooExpensive) throw TooExpensive{};
-    } catch (const TooLarge&) {
-        *out = SlotProgram{};
-        if (error) *error = "program is too large";
-        return false;
-    } catch (const TooExpensive&) {
-        *out = SlotProgram{};
-        if (error) {
-            *error = "program is too expensive: its loops could run more than " +
-                     std::to_string(kMaxCost) + " instructions for each batch of pixels";
-        }
-        return false;
+    if (!tooDeep && !tooLarge && !tooExpensive) return true;
+    *out = SlotProgram{};
+    std::string message;
+    Position pos;
+    if (tooDeep) {
+        message = "function calls are nested too deeply";
+        pos = tooDeep->pos;
+    } else if (tooLarge) {
+        message = "program is too large";
+        pos = tooLarge->pos;
+    } else {
+        message = "program is too expensive: its loops could run more than " +
+                  std::to_string(kMaxCost) + " instructions for each batch of pixels";
+        pos = tooExpensive->pos;
     }
-    return true;
+    if (error) *error = std::move(message);
+    if (errorPos) *errorPos = pos;
+    return false;
 }
 
 }  // namespace plix::sksl
