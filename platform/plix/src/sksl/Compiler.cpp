@@ -1,7 +1,6 @@
 #include "sksl/Compiler.h"
 
 #include "sksl/Diagnostics.h"
-#include "sksl/StackGuard.h"
 #include "sksl/parse/Parser.h"
 
 namespace plix::sksl {
@@ -15,17 +14,13 @@ std::unique_ptr<Program> Compile(std::string_view source, ProgramKind kind, std:
         return nullptr;
     }
     auto program = std::make_unique<Program>(kind);
-    // Constants defined by earlier constants, and calls checked along a call chain, recurse
-    // as deep as the source is long.
-    RunWithLargeStack([&] {
-        AstArena arena;
-        Parser parser(source, arena, diags);
-        AstNode* root = parser.parseProgram();
-        if (!diags.hasErrors()) {
-            Checker checker(*program, diags, options);
-            checker.run(*root);
-        }
-    });
+    AstArena arena;
+    Parser parser(source, arena, diags);
+    AstNode* root = parser.parseProgram();
+    if (!diags.hasErrors()) {
+        Checker checker(*program, diags, options);
+        checker.run(*root);
+    }
     if (diags.hasErrors()) {
         if (errors) *errors = diags.format();
         return nullptr;

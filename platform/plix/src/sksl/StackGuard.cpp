@@ -35,6 +35,8 @@ uintptr_t stackLimit() {
 
 }  // namespace
 
+bool OnLargeStack() { return tOnLargeStack; }
+
 bool StackHasRoom() {
     return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) > stackLimit();
 }

@@ -1,9 +1,10 @@
-// Keeps the compiler's recursive phases (checking, constant folding, lowering with its inlining,
-// the reference executor) off the end of the thread's stack. Nesting within one function is
-// bounded by the parser's depth limit, but a chain of functions each calling the next is bounded
-// only by the size of the source: those phases run on a thread with a large stack, and each
-// recursive step asks StackHasRoom() first, ending in an error message instead of a crash when
-// even that stack is used up (or when a caller runs them on a small stack).
+// Keeps the compiler's recursive phases off the end of the thread's stack. Nesting within one
+// function is bounded by the parser's depth limit, and the checker walks calls and constants
+// without recursing; but the lowering inlines every call and the reference executor recurses
+// into calls, so a chain of functions each calling the next (bounded only by the size of the
+// source) takes stack in proportion. Their recursive steps ask StackHasRoom() first; a phase
+// that runs short on the caller's stack is run again on a thread with a large stack, and ends
+// in an error message if even that is used up.
 #pragma once
 
 #include <cstddef>
@@ -21,5 +22,9 @@ bool StackHasRoom();
 // Runs fn on a thread with a kLargeStackSize stack and waits for it (in place when the calling
 // thread already is such a thread, or no thread can be made).
 void RunWithLargeStack(const std::function<void()>& fn);
+
+// True on a thread RunWithLargeStack made: a phase that ran out of stack there has no bigger
+// one to retry on.
+bool OnLargeStack();
 
 }  // namespace plix::sksl

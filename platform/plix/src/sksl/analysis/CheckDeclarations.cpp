@@ -404,6 +404,7 @@ Variable* Checker::declareVariable(const AstNode& var, const Type& baseType,
         v->setConstValue(value);
         std::vector<double> values;
         if (ConstantFolder::GetValues(*value, &values)) v->setConstValues(std::move(values));
+        v->setConstValuesTried();
     }
     Symbol s;
     s.kind = Symbol::Kind::Variable;

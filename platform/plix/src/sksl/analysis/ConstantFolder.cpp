@@ -208,7 +208,8 @@ bool GetValues(const Expression& e, std::vector<double>* out) {
         case IRKind::VariableReference: {
             const Variable& v = e.as<VariableReference>().variable();
             if (!v.isConst() || !v.constValue()) return false;
-            if (!v.constValues().empty()) {
+            if (v.constValuesTried()) {
+                if (v.constValues().empty()) return false;
                 *out = v.constValues();
                 return true;
             }

@@ -560,8 +560,7 @@ bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
     std::optional<TooDeep> tooDeep;
     std::optional<TooLarge> tooLarge;
     std::optional<TooExpensive> tooExpensive;
-    // Inlining recurses once per call: a long chain of calls needs a deep stack.
-    RunWithLargeStack([&] {
+    auto lower = [&] {
         try {
             Lowerer(program, fragCoord, *out).run();
             HoistInvariants(*out);
@@ -572,7 +571,14 @@ bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
         } catch (const TooExpensive& e) {
             tooExpensive = e;
         }
-    });
+    };
+    lower();
+    // Inlining recurses once per call: a long chain of calls gets a deep stack of its own.
+    if (tooDeep && !OnLargeStack()) {
+        tooDeep.reset();
+        *out = SlotProgram{};
+        RunWithLargeStack(lower);
+    }
     if (!tooDeep && !tooLarge && !tooExpensive) return true;
     *out = SlotProgram{};
     std::string message;

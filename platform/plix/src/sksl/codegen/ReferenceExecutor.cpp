@@ -820,16 +820,19 @@ Flow Interpreter::statement(const Statement& s) {
 
 void RunReference(const Program& program, const ExecArgs& args, ReferenceMath math) {
     if (!program.main()) return;
-    // Calls recurse: run on a deep stack, and give up (leaving the pixels as they are) where
-    // even that is too short; the checker and the lowering refuse such programs before.
-    RunWithLargeStack([&] {
+    // Calls recurse: a long chain of them runs again on a deep stack, and gives up (leaving
+    // the pixels as they are) where even that is too short (the lowering refuses such programs).
+    auto run = [&] {
         Interpreter interpreter(program, args,
                                 math == ReferenceMath::Exact ? kExactMath : kFastMath);
         try {
             for (int i = 0; i < args.count; ++i) interpreter.pixel(i);
         } catch (const OutOfStack&) {
+            return false;
         }
-    });
+        return true;
+    };
+    if (!run() && !OnLargeStack()) RunWithLargeStack([&] { run(); });
 }
 
 }  // namespace plix::sksl

@@ -43,6 +43,9 @@ public:
     // constant time; empty when it could not be worked out.
     const std::vector<double>& constValues() const { return fConstValues; }
     void setConstValues(std::vector<double> values) { fConstValues = std::move(values); }
+    // True once the checker tried to work the value out (whether or not it could).
+    bool constValuesTried() const { return fConstValuesTried; }
+    void setConstValuesTried() { fConstValuesTried = true; }
 
     // Index among the program's uniforms or children; -1 otherwise.
     int index() const { return fIndex; }
@@ -56,6 +59,7 @@ private:
     Position fPos;
     const Expression* fConstValue = nullptr;
     std::vector<double> fConstValues;
+    bool fConstValuesTried = false;
     int fIndex = -1;
 };
 
