@@ -2,7 +2,7 @@
 // engine's WebAssembly build: every program under pass/ must compile and, where the reference can
 // render it (blenders without children too), draw green in every pixel (except programs marked
 // "// reference-differs:", where the reference is known to draw something else); every program
-// under fail/ must be rejected. Run by hand
+// under fail/ must be rejected, and every program under golden/ must compile. Run by hand
 // when the corpus changes:   node sksl_corpus.mjs [name-filter]
 // With --golden it also renders corpus/golden/*.sksl to corpus/golden/*.png (8-bit RGBA): shaders
 // and colour filters over the gradient above, blenders as renderBlender draws them.
@@ -205,7 +205,8 @@ for (const folder of ['pass', 'fail']) {
   }
 }
 
-if (golden) {
+// Every golden program must compile in the reference; with --golden it is also drawn.
+{
   const dir = path.join(corpus, 'golden');
   for (const file of fs.readdirSync(dir).filter((f) => f.endsWith('.sksl')).sort()) {
     if (filter && !file.includes(filter)) continue;
@@ -215,6 +216,7 @@ if (golden) {
     h.dir = dir;
     const { eff, err } = compile(src, h);
     if (!eff) { report(false, `golden/${file}`, err.split('\n')[0]); continue; }
+    if (!golden) { report(true, `golden/${file}`, 'compiles'); eff.delete(); continue; }
     let px;
     if (h.kind === 'blender') {
       px = renderBlender(eff, h);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -36,6 +37,10 @@ const char* ChildKind(plix_handle effect, int index) {
 }
 
 std::string ReadSource(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        throw RenderError("cannot read " + path + ": it is a directory, not an SkSL file");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) throw RenderError("cannot read " + path + ": " + std::strerror(errno));
     std::ostringstream text;
@@ -74,8 +79,12 @@ uint32_t FloatBits(const std::string& uniform, const std::string& text) {
     char* end = nullptr;
     errno = 0;
     const double v = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end || !std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+    if (end == text.c_str() || *end || std::isnan(v))
         throw RenderError("uniform \"" + uniform + "\": \"" + text + "\" is not a number");
+    // Numbers past a float's range (1e400, or 1e39, which a float cannot hold either).
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+        throw RenderError("uniform \"" + uniform + "\": \"" + text +
+                          "\" is out of range for a float (at most 3.4e38)");
     const float f = float(v);
     uint32_t bits;
     std::memcpy(&bits, &f, 4);
@@ -149,7 +158,8 @@ Handle ReadImage(const std::string& path, const std::string& what) {
     return image;
 }
 
-std::vector<Handle> ChildShaders(plix_handle effect, const std::vector<ChildArg>& children) {
+std::vector<Handle> ChildShaders(plix_handle effect, const std::vector<ChildArg>& children,
+                                 std::ostream& warnings) {
     std::vector<Handle> shaders(size_t(std::max(0, plix_runtimeeffect_get_child_count(effect))));
     for (const ChildArg& c : children) {
         const int index = plix_runtimeeffect_index_of_child(effect, c.name.c_str());
@@ -161,6 +171,13 @@ std::vector<Handle> ChildShaders(plix_handle effect, const std::vector<ChildArg>
         const plix_sampling_options nearest{0, false, {0, 0}, /*filter nearest*/ 0, /*no mipmaps*/ 0};
         shaders[size_t(index)] = Handle(plix_image_make_shader(image.get(), /*clamp*/ 0, 0, &nearest, nullptr));
         if (!shaders[size_t(index)]) throw RenderError("cannot make a shader of " + c.file);
+    }
+    // A shader child left out draws transparent: say so, as it is rarely meant.
+    for (size_t i = 0; i < shaders.size(); ++i) {
+        if (!shaders[i] && plix_runtimeeffect_get_child_type(effect, int(i)) == 0) {
+            warnings << "sksl-render: warning: child \"" << plix_runtimeeffect_get_child_name(effect, int(i))
+                     << "\" is not given (--child NAME=FILE.png): it draws transparent\n";
+        }
     }
     return shaders;
 }

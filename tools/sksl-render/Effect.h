@@ -39,7 +39,9 @@ std::vector<uint32_t> UniformBlock(plix_handle effect, const std::vector<Uniform
 // One handle per child of the program (0 where none is given): each given child an image shader
 // of its PNG. Throws RenderError for an unknown name, a child that is not a shader, or an image
 // that cannot be read.
-std::vector<Handle> ChildShaders(plix_handle effect, const std::vector<ChildArg>& children);
+// Shader children left out draw transparent; each gets a warning on `warnings`.
+std::vector<Handle> ChildShaders(plix_handle effect, const std::vector<ChildArg>& children,
+                                 std::ostream& warnings);
 
 // The decoded image of a file; throws RenderError naming what asked for it.
 Handle ReadImage(const std::string& path, const std::string& what);

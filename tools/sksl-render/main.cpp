@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         const std::vector<uint32_t> uniforms = UniformBlock(effect.get(), options.uniforms);
-        const std::vector<Handle> children = ChildShaders(effect.get(), options.children);
+        const std::vector<Handle> children = ChildShaders(effect.get(), options.children, std::cerr);
         RenderToPng(effect.get(), options, uniforms, children);
         return 0;
     } catch (const UsageError& e) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <chrono>
 #include <random>
 
@@ -21,16 +23,20 @@ std::string errorsOf(const std::string& src, ProgramKind kind = ProgramKind::Sha
 }
 
 TEST(SkslLexer, TokensOfTrickyText) {
-    const char* src = "1.5e3 .5 5. 0x1F 10u a.b x++ <<= ^^ /* c */ // c\n#version 1e @";
+    // After an operand, ".0" starts a swizzle with a constant component ("v.0y1"), not a number.
+    const char* src = "1.5e3 (.5) 5. 0x1F 10u a.b v.0y1 x++ <<= ^^ /* c */ // c\n#version 1e @";
     Lexer lexer(src);
     struct Expected {
         TokenKind kind;
         const char* text;
     } expected[] = {
-        {TokenKind::FloatLiteral, "1.5e3"}, {TokenKind::FloatLiteral, ".5"},
+        {TokenKind::FloatLiteral, "1.5e3"}, {TokenKind::LParen, "("},
+        {TokenKind::FloatLiteral, ".5"},    {TokenKind::RParen, ")"},
         {TokenKind::FloatLiteral, "5."},    {TokenKind::IntLiteral, "0x1F"},
         {TokenKind::IntLiteral, "10u"},     {TokenKind::Identifier, "a"},
         {TokenKind::Dot, "."},              {TokenKind::Identifier, "b"},
+        {TokenKind::Identifier, "v"},       {TokenKind::Dot, "."},
+        {TokenKind::IntLiteral, "0"},       {TokenKind::Identifier, "y1"},
         {TokenKind::Identifier, "x"},       {TokenKind::PlusPlus, "++"},
         {TokenKind::ShlEq, "<<="},          {TokenKind::CaretCaret, "^^"},
         {TokenKind::Directive, "#version"}, {TokenKind::Invalid, "1e"},
@@ -44,11 +50,17 @@ TEST(SkslLexer, TokensOfTrickyText) {
 }
 
 TEST(SkslLexer, ReservedNames) {
+    // The reference engine's list, found by trying each name there.
     for (const char* name : {"class", "union", "goto", "input", "double", "gl_Position", "$x",
-                             "hvec3", "sizeof"}) {
+                             "x$", "hvec3", "sizeof", "atomic", "dmat3x2", "sampler1D",
+                             "sampler3D", "samplerCubeArrayShadow", "isampler2D", "usampler2DRect",
+                             "texture3D", "itexture2D", "image2D", "uimageCube", "isubpassInputMS",
+                             "samplerShadow", "sampler3DRect"}) {
         EXPECT_TRUE(IsReservedName(name)) << name;
     }
-    for (const char* name : {"sample", "pure", "texture", "sk_x", "main2", "a__b"}) {
+    for (const char* name : {"sample", "pure", "texture", "sk_x", "main2", "a__b", "sk_Caps",
+                             "texture2DRect", "isampler1DShadow", "imageSize", "uniformly",
+                             "smooth", "centroid", "shared", "precise"}) {
         EXPECT_FALSE(IsReservedName(name)) << name;
     }
 }
@@ -61,6 +73,44 @@ TEST(SkslErrors, PositionAndCaret) {
               " return half4(q);\n"
               "              ^\n"
               "1 error\n");
+}
+
+// Messages quote source text cut to a readable length, with bytes that do not print escaped:
+// a megabyte-long name or binary junk cannot flood the terminal.
+TEST(SkslErrors, EchoesAreShortAndPrintable) {
+    std::string name(1 << 20, 'a');
+    std::string junk = "\x01\x1b[2J\xff";
+    std::string errors = errorsOf("half4 main(float2 p) { return half4(" + name + "); }\n") +
+                         errorsOf("half4 main(float2 p) { return half4(1) " + junk + "; }\n");
+    EXPECT_LT(errors.size(), 2000u) << errors.substr(0, 300);
+    EXPECT_NE(errors.find("unknown identifier 'aaaa"), std::string::npos) << errors.substr(0, 300);
+    EXPECT_NE(errors.find("...'"), std::string::npos) << errors.substr(0, 300);
+    EXPECT_NE(errors.find("found '\\x01'"), std::string::npos) << errors.substr(0, 300);
+    for (char c : errors) {
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << int(static_cast<unsigned char>(c));
+    }
+}
+
+// The limits of the lowering name the loop or call that reaches them.
+TEST(SkslErrors, LimitsNameTheirLoopOrCall) {
+    std::string expensive = errorsOf(
+            "half4 main(float2 p) {\n"
+            "    float s = 0;\n"
+            "    for (int i = 0; i < 99999; i++) {\n"
+            "        for (int j = 0; j < 99999; j++) { s += 1; }\n"
+            "    }\n"
+            "    return half4(s);\n"
+            "}\n");
+    EXPECT_EQ(expensive.rfind("error: 4:9: program is too expensive", 0), 0u) << expensive;
+    std::string doubling = "float f0(float x) { return x + 1; }\n";
+    for (int i = 1; i <= 40; ++i) {
+        doubling += "float f" + std::to_string(i) + "(float x) { return f" + std::to_string(i - 1) +
+                    "(x) + f" + std::to_string(i - 1) + "(x * 0.5); }\n";
+    }
+    doubling += "half4 main(float2 p) { return half4(f40(p.x)); }\n";
+    std::string large = errorsOf(doubling);
+    EXPECT_EQ(large.find("error: 1:1:"), std::string::npos) << large;
+    EXPECT_NE(large.find("program is too large"), std::string::npos) << large;
 }
 
 // After a syntax error the parser resumes at the next statement or declaration, so one run
@@ -199,6 +249,19 @@ TEST(SkslRobustness, PathologicalSources) {
                     "(x) + f" + std::to_string(i - 1) + "(x * 0.5); }\n";
     }
     doubling += "half4 main(float2 p) { return half4(f40(p.x)); }\n";
+    // Constants each defined by the one before: folded once each, not again and again.
+    std::string constants = "const float c0 = 1;\n";
+    for (int i = 1; i < 20000; ++i) {
+        constants += "const float c" + std::to_string(i) + " = c" + std::to_string(i - 1) + " + 1;\n";
+    }
+    constants += "half4 main(float2 p) { return half4(c19999 / 20000); }\n";
+    // Structs nested through arrays, which the nesting limit does not count.
+    std::string structs = "struct S0 { float x; };\n";
+    for (int i = 1; i < 20000; ++i) {
+        structs += "struct S" + std::to_string(i) + " { S" + std::to_string(i - 1) + " x[1]; };\n";
+    }
+    structs += "half4 main(float2 p) { S19999 s; return half4(1); }\n";
+    const std::string identity = "float f(float x) { return x; }\n";
     struct Case {
         const char* name;
         std::string source;
@@ -206,6 +269,8 @@ TEST(SkslRobustness, PathologicalSources) {
     } cases[] = {
         {"empty", "", "missing 'main' function"},
         {"comment only", "/* unterminated", "missing 'main' function"},
+        {"comment cuts the program", "half4 main(float2 p) {\n/* unterminated",
+         "2:1: unterminated comment"},
         {"NUL bytes", std::string("half4 main(float2 p) {\0 return half4(1); }", 42), "expected"},
         {"deep parentheses", "half4 main(float2 p) { return half4(" + repeat("(", 100000) + "1" +
                                      repeat(")", 100000) + "); }",
@@ -217,6 +282,25 @@ TEST(SkslRobustness, PathologicalSources) {
          "exceeded max parse depth"},
         {"unary chain", "half4 main(float2 p) { return half4(" + repeat("-", 100000) + "p.x); }",
          "exceeded max parse depth"},
+        {"deep calls", identity + "half4 main(float2 p) { return half4(" + repeat("f(", 100000) +
+                               "p.x" + repeat(")", 100000) + "); }",
+         "exceeded max parse depth"},
+        {"deep constructors", "half4 main(float2 p) { return half4(" + repeat("float(", 100000) +
+                                      "p.x" + repeat(")", 100000) + "); }",
+         "exceeded max parse depth"},
+        {"deep ternaries", "half4 main(float2 p) { return half4(" + repeat("p.x > 0 ? 1 : ", 100000) +
+                                   "0); }",
+         "exceeded max parse depth"},
+        {"deep ifs", "half4 main(float2 p) { float x = 0; " + repeat("if (p.x > 0) ", 100000) +
+                             "x = 1; return half4(x); }",
+         "exceeded max parse depth"},
+        {"deep else-ifs", "half4 main(float2 p) { float x = 0; if (p.x > 0) x = 1; " +
+                                  repeat("else if (p.x > 1) x = 2; ", 100000) + "return half4(x); }",
+         "exceeded max parse depth"},
+        {"deep suffixes", "half4 main(float2 p) { return half4(p" + repeat(".xy", 100000) + ", 0, 1); }",
+         "exceeded max parse depth"},
+        {"constant chain", constants, nullptr},
+        {"structs nested through arrays", structs, nullptr},
         {"many statements", "half4 main(float2 p) { float x = 0;" + repeat(" x += p.x * 0.5;", 50000) +
                                     " return half4(x); }",
          nullptr},
@@ -250,6 +334,57 @@ TEST(SkslRobustness, PathologicalSources) {
             EXPECT_TRUE(errors.empty()) << c.name << ": " << errors.substr(0, 300);
         }
     }
+}
+
+// A chain of functions each calling the next, far longer than any nesting within a function:
+// the compiler inlines it on a stack of its own, and both executors run it.
+TEST(SkslRobustness, LongCallChainCompilesAndRuns) {
+    std::string src = "float f0(float x) { return x; }\n";
+    constexpr int kLength = 10000;
+    for (int i = 1; i < kLength; ++i) {
+        src += "float f" + std::to_string(i) + "(float x) { return f" + std::to_string(i - 1) +
+               "(x); }\n";
+    }
+    src += "half4 main(float2 p) { return half4(0, f" + std::to_string(kLength - 1) + "(1), 0, 1); }\n";
+    std::string errors;
+    sp<Effect> e = Effect::Make(src, ProgramKind::Shader, &errors);
+    ASSERT_TRUE(e) << errors.substr(0, 300);
+    CorpusFile file;
+    file.source = src;
+    file.width = file.height = 2;
+    for (Executor ex : {Executor::Fast, Executor::Reference}) {
+        Pixels p = RunEffect(*e, file, ex);
+        EXPECT_EQ(p.at(1, 1), (std::array<float, 4>{0, 1, 0, 1}));
+    }
+}
+
+// On a thread whose stack is too small for the chain, the compiler still answers: it runs its
+// recursive phases on a stack of its own.
+TEST(SkslRobustness, CompilesOnASmallStack) {
+    std::string src = "float f0(float x) { return x; }\n";
+    for (int i = 1; i < 3000; ++i) {
+        src += "float f" + std::to_string(i) + "(float x) { return f" + std::to_string(i - 1) +
+               "(x); }\n";
+    }
+    src += "half4 main(float2 p) { return half4(f2999(1)); }\n";
+    bool compiled = false;
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 256 << 10);
+    struct Job {
+        const std::string* src;
+        bool* compiled;
+    } job{&src, &compiled};
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attr, [](void* p) -> void* {
+        auto* j = static_cast<Job*>(p);
+        std::string errors;
+        *j->compiled = static_cast<bool>(Effect::Make(*j->src, ProgramKind::Shader, &errors));
+        return nullptr;
+    }, &job), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+    EXPECT_TRUE(compiled);
 }
 
 // Random bytes, and corpus programs with random edits, compile or fail without crashing; the

@@ -34,8 +34,8 @@ std::string ReadFile(const fs::path& path) {
     return ss.str();
 }
 
-// Runs the tool in the fixture folder with stdout and stderr caught in files.
-Result RunTool(const std::vector<std::string>& args) {
+// Runs the tool in the fixture folder (or cwd) with stdout and stderr caught in files.
+Result RunTool(const std::vector<std::string>& args, const std::string& cwd = kFixtures) {
     static int runs = 0;
     const fs::path base = fs::path(SKSL_RENDER_OUT) / ("run" + std::to_string(getpid()) + "_" + std::to_string(runs++));
     fs::create_directories(base.parent_path());
@@ -44,7 +44,7 @@ Result RunTool(const std::vector<std::string>& args) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, kFixtures.c_str());
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     std::vector<char*> argv{const_cast<char*>(SKSL_RENDER)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -186,6 +186,9 @@ const FailureCase kFailures[] = {
      {"uniform \"bands\" is an int uniform: \"2.5\" is not a 32-bit integer"}},
     {"int_out_of_range", {"--uniform", "bands=4294967296", "-o", "x.png", "rings.sksl"}, 1, {"is not a 32-bit integer"}},
     {"not_a_number", {"--uniform", "width=wide", "-o", "x.png", "rings.sksl"}, 1, {"uniform \"width\": \"wide\" is not a number"}},
+    {"float_out_of_range", {"--uniform", "width=1e400", "-o", "x.png", "rings.sksl"}, 1,
+     {"uniform \"width\": \"1e400\" is out of range for a float"}},
+    {"directory_as_program", {"-o", "x.png", "expected"}, 1, {"cannot read expected: it is a directory"}},
     {"missing_input", {"--kind", "colorfilter", "--input", "nothing.png", "-o", "x.png", "warm.sksl"}, 1,
      {"cannot read nothing.png (the input image): No such file or directory"}},
     {"input_not_an_image", {"--kind", "colorfilter", "--input", "warm.sksl", "-o", "x.png", "warm.sksl"}, 1,
@@ -238,6 +241,43 @@ TEST(SkslRender, ListPrintsUniformsAndChildren) {
     EXPECT_EQ(blender.status, 0) << blender.err;
     EXPECT_EQ(blender.out, "uniform weight float count 1 offset 0\n");
     EXPECT_EQ(RunTool({"--list", "broken.sksl"}).status, 1);
+}
+
+// A shader child the command line leaves out draws transparent, with a warning naming it.
+TEST(SkslRender, WarnsOfAChildNotGiven) {
+    const std::string out = (fs::path(SKSL_RENDER_OUT) / "child_left_out.png").string();
+    const Result r = RunTool({"--size", "4x4", "--uniform", "scale=3", "-o", out, "tiled_child.sksl"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: child \"tile\" is not given"), std::string::npos) << r.err;
+}
+
+// The README's sksl-render commands work as written from the project root.
+TEST(SkslRender, ReadmeExamplesRunFromTheProjectRoot) {
+    const fs::path root = fs::path(kFixtures) / ".." / ".." / "..";
+    std::istringstream readme(ReadFile(root / "README.md"));
+    std::vector<std::vector<std::string>> commands;
+    std::string line, command;
+    while (std::getline(readme, line)) {
+        if (command.empty() && line.rfind("build/bin/sksl-render ", 0) != 0) continue;
+        const bool continued = !line.empty() && line.back() == '\\';
+        command += (continued ? line.substr(0, line.size() - 1) : line) + " ";
+        if (continued) continue;
+        std::istringstream words(command);
+        std::vector<std::string> args;
+        for (std::string w; words >> w;) args.push_back(w);
+        args.erase(args.begin());  // the tool itself
+        for (size_t i = 0; i + 1 < args.size(); ++i) {
+            if (args[i] == "-o") args[i + 1] = (fs::path(SKSL_RENDER_OUT) / ("readme_" + args[i + 1])).string();
+        }
+        commands.push_back(args);
+        command.clear();
+    }
+    ASSERT_GE(commands.size(), 3u);
+    for (const auto& args : commands) {
+        const Result r = RunTool(args, root.string());
+        EXPECT_EQ(r.status, 0) << Describe(args, r);
+        EXPECT_EQ(r.err, "") << Describe(args, r);
+    }
 }
 
 TEST(SkslRender, HelpGoesToStandardOutput) {

@@ -13,10 +13,10 @@ std::unique_ptr<Program> Compile(std::string_view source, ProgramKind kind, std:
         if (errors) *errors = diags.format();
         return nullptr;
     }
+    auto program = std::make_unique<Program>(kind);
     AstArena arena;
     Parser parser(source, arena, diags);
     AstNode* root = parser.parseProgram();
-    auto program = std::make_unique<Program>(kind);
     if (!diags.hasErrors()) {
         Checker checker(*program, diags, options);
         checker.run(*root);

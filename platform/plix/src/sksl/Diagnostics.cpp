@@ -4,6 +4,33 @@
 
 namespace plix::sksl {
 
+namespace {
+
+bool printable(char c) { return c >= 0x20 && c < 0x7F; }
+
+void appendEscaped(std::string& out, char c) {
+    if (printable(c)) {
+        out += c;
+    } else {
+        static constexpr char kHex[] = "0123456789abcdef";
+        auto b = static_cast<unsigned char>(c);
+        out += "\\x";
+        out += kHex[b >> 4];
+        out += kHex[b & 15];
+    }
+}
+
+}  // namespace
+
+std::string EchoSource(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kMaxEchoed; ++i) appendEscaped(out, text[i]);
+    if (text.size() > kMaxEchoed) out += "...";
+    return out;
+}
+
+std::string QuoteSource(std::string_view text) { return "'" + EchoSource(text) + "'"; }
+
 void Diagnostics::error(Position pos, std::string message) {
     if (static_cast<int>(fErrors.size()) >= kMaxErrors) {
         fTruncated = true;
@@ -47,13 +74,21 @@ std::string Diagnostics::format() const {
         constexpr int32_t kMaxShown = 160;
         int32_t shownStart = std::max(lineStart, start - kMaxShown / 2);
         int32_t shownEnd = std::min(lineEnd, shownStart + kMaxShown);
-        std::string text(fSource.substr(shownStart, shownEnd - shownStart));
-        for (char& c : text) {
-            if (c == '\t' || c == '\r') c = ' ';
-        }
-        out += text + "\n";
+        // Bytes that do not print are shown escaped; the caret follows the widths shown.
         int32_t caretEnd = std::clamp(e.pos.end, start + 1, shownEnd > start ? shownEnd : start + 1);
-        out += std::string(start - shownStart, ' ') + std::string(caretEnd - start, '^') + "\n";
+        std::string text;
+        size_t caretFrom = 0, caretTo = 0;
+        for (int32_t i = shownStart; i < shownEnd; ++i) {
+            if (i == start) caretFrom = text.size();
+            char c = fSource[i];
+            if (c == '\t' || c == '\r') c = ' ';
+            appendEscaped(text, c);
+            if (i < caretEnd) caretTo = text.size();
+        }
+        if (start >= shownEnd) caretFrom = caretTo = text.size();
+        out += text + "\n";
+        out += std::string(caretFrom, ' ') + std::string(std::max<size_t>(caretTo - caretFrom, 1), '^') +
+               "\n";
     }
     int n = static_cast<int>(fErrors.size());
     if (fTruncated) out += "too many errors; the rest are not shown\n";

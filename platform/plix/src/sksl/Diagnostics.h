@@ -10,6 +10,14 @@
 
 namespace plix::sksl {
 
+// Source text as a message quotes it: bytes that do not print are escaped (\xNN), and text
+// longer than kMaxEchoed bytes is cut with "...", so a pathological token cannot flood a
+// terminal.
+constexpr size_t kMaxEchoed = 48;
+std::string EchoSource(std::string_view text);
+// EchoSource in single quotes.
+std::string QuoteSource(std::string_view text);
+
 class Diagnostics {
 public:
     explicit Diagnostics(std::string_view source) : fSource(source) {}

@@ -1,6 +1,7 @@
 #include "sksl/Effect.h"
 
 #include "sksl/Compiler.h"
+#include "sksl/Diagnostics.h"
 #include "sksl/codegen/DecodedProgram.h"
 #include "sksl/codegen/Lowering.h"
 
@@ -22,8 +23,13 @@ sp<Effect> Effect::Make(std::string_view source, ProgramKind kind, std::string* 
     fragCoord = program->fragCoord();
     sp<Effect> effect(new Effect);
     std::string lowerError;
-    if (!Lower(*program, fragCoord, &effect->fCode, &lowerError)) {
-        if (errors) *errors = "error: 1:1: " + lowerError + "\n1 error\n";
+    Position lowerErrorPos;
+    if (!Lower(*program, fragCoord, &effect->fCode, &lowerError, &lowerErrorPos)) {
+        if (errors) {
+            Diagnostics diags(source);
+            diags.error(lowerErrorPos, lowerError);
+            *errors = diags.format();
+        }
         return nullptr;
     }
     effect->fSteps = std::make_shared<const DecodedProgram>(Decode(effect->fCode));

@@ -319,6 +319,19 @@ Expression* Checker::construct(Position pos, const Type& type, std::vector<Expre
                                     kMasks[type.columns()] + "' instead");
             return nullptr;
         }
+        if (at.isMatrix() && type.isVector()) {
+            if (at.slotCount() != type.slotCount()) {
+                error(a->pos(), quote(at.name()) + " is not a valid parameter to " +
+                                        quote(type.name()) + " constructor");
+                return nullptr;
+            }
+            // The matrix's components in column order, then converted like any vector
+            // (int4(half2x2(...)) has no int matrix to pass through).
+            const Type& flat = Type::Vector(at.componentType(), at.slotCount());
+            Expression* v = fProgram.make<Constructor>(pos, &flat, Constructor::Form::Compound,
+                                                       std::vector<Expression*>{a});
+            return cast(v, type);
+        }
         if (at.slotCount() != type.slotCount()) return badArgCount(at.slotCount());
         const Type* converted = at.withComponent(comp);
         if (!converted) {

@@ -31,7 +31,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 
 namespace plix::sksl {
 
@@ -96,37 +95,45 @@ void Checker::run(const AstNode& root) {
             error(pos, "function '" + decl->description() + "' is not defined");
         }
     }
-    // No call cycles: every effect's call tree is finite.
+    // No call cycles: every effect's call tree is finite. A depth-first walk with its own
+    // stack, as call chains may be as long as the source allows.
     std::map<const FunctionDeclaration*, int> state;  // 1 = on the path, 2 = done
-    std::vector<const FunctionDeclaration*> path;
-    bool cycleReported = false;
-    std::function<void(const FunctionDeclaration*)> visit = [&](const FunctionDeclaration* f) {
-        if (cycleReported) return;
-        state[f] = 1;
-        path.push_back(f);
-        auto it = fCalls.find(f);
-        if (it != fCalls.end()) {
-            for (const FunctionDeclaration* callee : it->second) {
-                if (state[callee] == 1) {
-                    std::string message = "potential recursion (function call cycle) not allowed:";
-                    auto start = std::find(path.begin(), path.end(), callee);
-                    for (auto p = start; p != path.end(); ++p) {
-                        message += "\n\t" + (*p)->description();
-                    }
-                    message += "\n\t" + callee->description();
-                    error(callee->pos(), message);
-                    cycleReported = true;
-                    return;
-                }
-                if (state[callee] == 0) visit(callee);
-                if (cycleReported) return;
-            }
-        }
-        path.pop_back();
-        state[f] = 2;
+    struct Step {
+        const FunctionDeclaration* f;
+        std::vector<const FunctionDeclaration*> callees;
+        size_t next = 0;
     };
-    for (const FunctionDefinition* f : fProgram.functions()) {
-        if (state[&f->declaration()] == 0) visit(&f->declaration());
+    std::vector<Step> path;
+    auto enter = [&](const FunctionDeclaration* f) {
+        state[f] = 1;
+        Step step{f, {}};
+        if (auto it = fCalls.find(f); it != fCalls.end()) {
+            step.callees.assign(it->second.begin(), it->second.end());
+        }
+        path.push_back(std::move(step));
+    };
+    for (const FunctionDefinition* root : fProgram.functions()) {
+        if (state[&root->declaration()] != 0) continue;
+        enter(&root->declaration());
+        while (!path.empty()) {
+            Step& top = path.back();
+            if (top.next == top.callees.size()) {
+                state[top.f] = 2;
+                path.pop_back();
+                continue;
+            }
+            const FunctionDeclaration* callee = top.callees[top.next++];
+            if (state[callee] == 1) {
+                std::string message = "potential recursion (function call cycle) not allowed:";
+                auto start = std::find_if(path.begin(), path.end(),
+                                          [&](const Step& s) { return s.f == callee; });
+                for (auto p = start; p != path.end(); ++p) message += "\n\t" + p->f->description();
+                message += "\n\t" + callee->description();
+                error(callee->pos(), message);
+                return;
+            }
+            if (state[callee] == 0) enter(callee);
+        }
     }
     if (!fProgram.main()) error({}, "missing 'main' function");
 }
@@ -152,6 +159,17 @@ void Checker::checkModifiers(const AstModifiers* mods, uint32_t allowed, Positio
     }
 }
 
+bool Checker::checkPrecision(const AstModifiers* mods, const Type& type, Position pos) {
+    if (!mods || !(mods->flags & kPrecision)) return true;
+    const Type& base = type.isArray() ? type.elementType() : type;
+    if (base.isValue() && (&base.componentType() == &Type::Float() ||
+                           &base.componentType() == &Type::Int())) {
+        return true;
+    }
+    error(pos, "type " + quote(type.name()) + " does not support precision qualifiers");
+    return false;
+}
+
 const Type* Checker::resolveType(const AstNode& typeNode) {
     const Type* t = nullptr;
     if (Symbol* s = fSymbols.find(typeNode.name); s && s->kind == Symbol::Kind::Type) {
@@ -170,7 +188,11 @@ const Type* Checker::resolveType(const AstNode& typeNode) {
         return nullptr;
     }
     if (t->kind() == Type::Kind::Invalid) {
-        error(namePos, "invalid type");
+        bool sampler = typeNode.name.starts_with("sampler") || typeNode.name.starts_with("texture");
+        error(namePos, sampler ? "invalid type " + quote(typeNode.name) +
+                                         ": runtime effects take images as 'uniform shader' "
+                                         "children, sampled with .eval(coords)"
+                               : "invalid type " + quote(typeNode.name));
         return nullptr;
     }
     if (!typeNode.kids.empty()) return arrayOf(*t, typeNode.kids[0], typeNode.pos);
@@ -236,6 +258,7 @@ void Checker::structDefinition(const AstNode& n) {
             const Type* t = base;
             if (var->kids[0]) t = arrayOf(*base, var->kids[0], var->pos);
             if (!t) continue;
+            if (!checkName(var->name, var->pos)) continue;
             if (t->isVoid()) {
                 error(var->pos, "type 'void' is not permitted in a struct");
                 continue;
@@ -258,8 +281,24 @@ void Checker::structDefinition(const AstNode& n) {
         error(n.pos, "struct " + quote(n.name) + " must contain at least one field");
         return;
     }
+    // Nesting through struct fields (not through arrays of structs) is limited.
+    auto nesting = [](const Type& type, auto& self) -> int {
+        int deepest = 0;
+        for (const Type::Field& f : type.fields()) {
+            if (f.type->isStruct()) deepest = std::max(deepest, self(*f.type, self));
+        }
+        return deepest + 1;
+    };
+    int depth = 1;
+    for (const Type::Field& f : fields) {
+        if (f.type->isStruct()) depth = std::max(depth, nesting(*f.type, nesting) + 1);
+    }
+    if (depth > kMaxStructNesting) {
+        error(n.pos, "struct " + quote(n.name) + " is too deeply nested");
+        return;
+    }
     const Type* t = fProgram.addStruct(Type::MakeStruct(std::string(n.name), std::move(fields)));
-    if (t->slotCount() > kMaxArraySize) {
+    if (t->slotCount() >= kSlotLimit) {
         error(n.pos, "struct " + quote(n.name) + " is too large");
         return;
     }
@@ -352,17 +391,21 @@ Variable* Checker::declareVariable(const AstNode& var, const Type& baseType,
     }
     if (storage == Variable::Storage::Local) {
         fLocalSlots += type->slotCount();
-        if (fLocalSlots > kMaxLocalSlots) {
+        if (fLocalSlots >= kSlotLimit) {
             error(declPos, "variable " + quote(var.name) + " exceeds the stack size limit");
             return nullptr;
         }
-    } else if (storage == Variable::Storage::Global && !(flags & Variable::kUniform) &&
-               type->slotCount() > kMaxGlobalSlots) {
+    } else if (storage == Variable::Storage::Global && type->slotCount() >= kSlotLimit) {
         error(declPos, "global variable " + quote(var.name) + " exceeds the size limit");
         return nullptr;
     }
     Variable* v = fProgram.makeVariable(std::string(var.name), type, storage, flags, declPos);
-    if ((flags & Variable::kConst) && value) v->setConstValue(value);
+    if ((flags & Variable::kConst) && value) {
+        v->setConstValue(value);
+        std::vector<double> values;
+        if (ConstantFolder::GetValues(*value, &values)) v->setConstValues(std::move(values));
+        v->setConstValuesTried();
+    }
     Symbol s;
     s.kind = Symbol::Kind::Variable;
     s.variable = v;
@@ -378,7 +421,7 @@ void Checker::globalVariables(const AstNode& n) {
         return;
     }
     const Type* base = resolveType(*n.kids[0]);
-    if (!base) return;
+    if (!base || !checkPrecision(n.mods, *base, n.pos)) return;
     for (size_t i = 1; i < n.kids.size(); ++i) {
         const Expression* init;
         Variable* v = declareVariable(*n.kids[i], *base, n.mods, Variable::Storage::Global, &init);
@@ -398,7 +441,7 @@ void Checker::globalVariables(const AstNode& n) {
 void Checker::function(const AstNode& n) {
     checkModifiers(n.mods, AstModifiers::kInline | AstModifiers::kNoinline | kPrecision, n.pos);
     const Type* returnType = resolveType(*n.kids[0]);
-    if (!returnType) return;
+    if (!returnType || !checkPrecision(n.mods, *returnType, n.pos)) return;
     if (returnType->isArray() || returnType->isChild()) {
         error(n.kids[0]->pos, "functions may not return type " + quote(returnType->name()));
         return;
@@ -423,7 +466,7 @@ void Checker::function(const AstNode& n) {
                        AstModifiers::kIn | AstModifiers::kOut | AstModifiers::kConst | kPrecision,
                        p->pos);
         const Type* t = resolveType(*p->kids[0]);
-        if (!t) {
+        if (!t || !checkPrecision(p->mods, *t, p->pos)) {
             ok = false;
             continue;
         }
@@ -539,6 +582,13 @@ void Checker::function(const AstNode& n) {
     }
     fCurrentFunction = decl;
     fLocalSlots = 0;
+    for (const Variable* p : decl->parameters()) fLocalSlots += p->type().slotCount();
+    if (fLocalSlots >= kSlotLimit) {
+        error(decl->parameters().back()->pos(), "variable " + quote(decl->parameters().back()->name()) +
+                                                       " exceeds the stack size limit");
+        fSymbols.pop();
+        return;
+    }
     int errorsBefore = fDiags.errorCount();
     Statement* body = block(*bodyNode, /*newScope=*/false);
     fCurrentFunction = nullptr;
@@ -548,6 +598,15 @@ void Checker::function(const AstNode& n) {
     if (!returnType->isVoid() && !ProgramRules::AlwaysReturns(*body)) {
         error(n.pos, "function " + quote(n.name) + " can exit without returning a value");
         return;
+    }
+    for (const Variable* p : decl->parameters()) {
+        // An out parameter that is never written hands back garbage.
+        if ((p->flags() & Variable::kOut) && !(p->flags() & Variable::kIn) &&
+            !ProgramRules::Writes(*body, *p)) {
+            error(p->pos(), "function " + quote(n.name) + " never assigns a value to out parameter " +
+                                    quote(p->name()));
+            return;
+        }
     }
     FunctionDefinition* def = fProgram.makeDefinition(decl, &body->as<Block>());
     decl->setDefinition(def);

@@ -623,6 +623,14 @@ Expression* Checker::field(const AstNode& n) {
                 return fProgram.make<FieldAccess>(n.pos, fields[i].type, base, static_cast<int>(i));
             }
         }
+    } else if (n.name == "eval" && bt.isValue()) {
+        // Not a swizzle gone wrong: a call of a child on something that is not one.
+        std::string what = base->is<VariableReference>()
+                                   ? quote(base->as<VariableReference>().variable().name())
+                                   : "a value of type " + quote(bt.name());
+        error(n.pos, what + " is not a shader: eval is only for 'uniform shader', "
+                            "'uniform colorFilter' and 'uniform blender' children");
+        return nullptr;
     } else if (bt.isScalar() || bt.isVector()) {
         Position maskPos = {n.pos.end - static_cast<int32_t>(n.name.size()), n.pos.end};
         return swizzle(maskPos, base, n.name);
@@ -639,7 +647,7 @@ Expression* Checker::swizzle(Position pos, Expression* base, std::string_view ma
         error(pos, "too many components in swizzle mask");
         return nullptr;
     }
-    static constexpr std::string_view kSets[] = {"xyzw", "rgba", "stpq"};
+    static constexpr std::string_view kSets[] = {"xyzw", "rgba", "stpq", "LTRB"};
     int set = -1;
     std::vector<int8_t> components;
     bool anyBase = false;
@@ -649,7 +657,7 @@ Expression* Checker::swizzle(Position pos, Expression* base, std::string_view ma
             continue;
         }
         int found = -1, foundSet = -1;
-        for (int s = 0; s < 3; ++s) {
+        for (int s = 0; s < static_cast<int>(std::size(kSets)); ++s) {
             size_t k = kSets[s].find(c);
             if (k != std::string_view::npos) {
                 found = static_cast<int>(k);

@@ -51,7 +51,7 @@ void Checker::localVariables(const AstNode& n, std::vector<Statement*>& out) {
         return;
     }
     const Type* base = resolveType(*n.kids[0]);
-    if (!base) return;
+    if (!base || !checkPrecision(n.mods, *base, n.pos)) return;
     for (size_t i = 1; i < n.kids.size(); ++i) {
         const Expression* init;
         Variable* v = declareVariable(*n.kids[i], *base, n.mods, Variable::Storage::Local, &init);

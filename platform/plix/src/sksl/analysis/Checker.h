@@ -48,6 +48,8 @@ private:
     bool checkName(std::string_view name, Position pos);
     bool checkVariableType(const Type& type, Position pos);
     void checkModifiers(const AstModifiers* mods, uint32_t allowed, Position pos);
+    // Precision qualifiers go on float and int types (and arrays of them) only.
+    bool checkPrecision(const AstModifiers* mods, const Type& type, Position pos);
     Variable* declareVariable(const AstNode& var, const Type& baseType, const AstModifiers* mods,
                               Variable::Storage storage, const Expression** init);
 

@@ -2,6 +2,7 @@
 // CheckExpressions, CheckCalls).
 #pragma once
 
+#include "sksl/Diagnostics.h"
 #include "sksl/ir/Operator.h"
 #include "sksl/ir/Type.h"
 #include "sksl/lex/Token.h"
@@ -14,15 +15,19 @@ namespace plix::sksl::check {
 
 // Loops must finish in fewer iterations than this.
 constexpr int kLoopTerminationLimit = 100000;
-// Largest array or struct, all the locals of one function, and one global, in 32-bit slots.
-constexpr int kMaxArraySize = 1 << 17;
-constexpr int kMaxLocalSlots = 1 << 16;
-constexpr int kMaxGlobalSlots = 1 << 16;
+// Size limits in 32-bit slots, as the reference engine draws them: an array may hold up to
+// kMaxArraySize; a struct, the parameters and locals of one function, and one global (uniforms
+// too) must stay below kSlotLimit.
+constexpr int kMaxArraySize = 100000;
+constexpr int kSlotLimit = 100000;
+// Structs nest at most this deep (a struct field of struct type is one level; arrays are not).
+constexpr int kMaxStructNesting = 8;
 
 constexpr uint32_t kPrecision =
         AstModifiers::kHighp | AstModifiers::kMediump | AstModifiers::kLowp;
 
-inline std::string quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+// Names and text from the source, quoted (cut and escaped: see QuoteSource).
+inline std::string quote(std::string_view s) { return QuoteSource(s); }
 
 inline std::string opText(Operator op) { return quote(TokenKindText(op)); }
 

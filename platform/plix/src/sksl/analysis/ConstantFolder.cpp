@@ -208,6 +208,11 @@ bool GetValues(const Expression& e, std::vector<double>* out) {
         case IRKind::VariableReference: {
             const Variable& v = e.as<VariableReference>().variable();
             if (!v.isConst() || !v.constValue()) return false;
+            if (v.constValuesTried()) {
+                if (v.constValues().empty()) return false;
+                *out = v.constValues();
+                return true;
+            }
             return GetValues(*v.constValue(), out);
         }
         case IRKind::Binary:

@@ -1,5 +1,7 @@
 #include "sksl/analysis/ProgramRules.h"
 
+#include "sksl/analysis/ConstantFolder.h"
+
 #include "sksl/ir/BinaryExpression.h"
 #include "sksl/ir/Block.h"
 #include "sksl/ir/ChildCall.h"
@@ -31,7 +33,13 @@ bool AlwaysReturns(const Statement& s) {
             }
             return false;
         case IRKind::If: {
+            // A constant test takes one branch only ("if (true) return x;").
             const auto& i = s.as<IfStatement>();
+            std::vector<double> test;
+            if (ConstantFolder::GetValues(i.test(), &test) && test.size() == 1) {
+                if (test[0] != 0) return AlwaysReturns(i.then());
+                return i.otherwise() && AlwaysReturns(*i.otherwise());
+            }
             return i.otherwise() && AlwaysReturns(i.then()) && AlwaysReturns(*i.otherwise());
         }
         case IRKind::For: {
@@ -41,6 +49,24 @@ bool AlwaysReturns(const Statement& s) {
         }
         case IRKind::Switch: {
             const auto& sw = s.as<SwitchStatement>();
+            int64_t value;
+            if (ConstantFolder::GetInt(sw.value(), &value)) {
+                // A constant value enters at its case (or the default) and falls through.
+                const auto& cases = sw.cases();
+                size_t k = 0;
+                while (k < cases.size() && (cases[k].isDefault || cases[k].value != value)) ++k;
+                if (k == cases.size()) {
+                    k = 0;
+                    while (k < cases.size() && !cases[k].isDefault) ++k;
+                }
+                for (; k < cases.size(); ++k) {
+                    for (const Statement* st : cases[k].statements) {
+                        if (AlwaysReturns(*st)) return true;
+                        if (HasBreak(*st)) return false;
+                    }
+                }
+                return false;
+            }
             bool hasDefault = false;
             for (const auto& c : sw.cases()) {
                 hasDefault |= c.isDefault;

@@ -1,6 +1,7 @@
 // What the lowering asks of statements and expressions: side effects, early returns, jumps.
 #include "sksl/codegen/Lowerer.h"
 
+#include "sksl/StackGuard.h"
 #include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
 #include "sksl/codegen/MatrixInverse.h"
@@ -69,6 +70,7 @@ bool Effects::functionWritesOutside(const FunctionDeclaration& f) {
 }
 
 bool Effects::statement(const Statement& s) {
+    if (!StackHasRoom()) throw TooDeep{s.pos()};
     switch (s.kind()) {
         case IRKind::Block:
             for (const Statement* c : s.as<Block>().statements()) {
@@ -116,6 +118,7 @@ bool writesGlobal(const Expression& target) {
 }
 
 bool Effects::expr(const Expression& e, bool locals) {
+    if (!StackHasRoom()) throw TooDeep{e.pos()};
     switch (e.kind()) {
         case IRKind::Binary: {
             const auto& b = e.as<BinaryExpression>();

@@ -35,6 +35,7 @@
 namespace plix::sksl::lowering {
 
 Value Lowerer::callExpr(const FunctionCall& c) {
+    SiteScope site(fSite, c.pos());
     const FunctionDeclaration& f = c.function();
     const auto& params = f.parameters();
     std::vector<Value> args;

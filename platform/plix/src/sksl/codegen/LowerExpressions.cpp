@@ -1,5 +1,6 @@
 // Lowering of expressions: names, operators, swizzles, indexing and fields.
 #include "sksl/codegen/Lowerer.h"
+#include "sksl/StackGuard.h"
 
 #include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
@@ -49,6 +50,7 @@ std::vector<Value> Lowerer::arguments(const std::vector<Expression*>& args) {
 }
 
 Value Lowerer::expr(const Expression& e) {
+    if (!StackHasRoom()) throw TooDeep{e.pos()};
     switch (e.kind()) {
         case IRKind::Literal: {
             double v = e.as<Literal>().value();

@@ -1,5 +1,6 @@
 // Lowering of statements: blocks, declarations, if, for, switch and the jumps.
 #include "sksl/codegen/Lowerer.h"
+#include "sksl/StackGuard.h"
 
 #include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
@@ -35,6 +36,7 @@
 namespace plix::sksl::lowering {
 
 void Lowerer::statement(const Statement& s) {
+    if (!StackHasRoom()) throw TooDeep{s.pos()};
     int32_t mark = fTop;
     switch (s.kind()) {
         case IRKind::Block: {
@@ -214,6 +216,7 @@ void Lowerer::forStatement(const ForStatement& s) {
         emit(Op::copy, fMask.cont, constI(0));
     }
     ++fDepth;
+    SiteScope site(fSite, s.pos());
     emit(Op::counter_set, counter, s.maxIterations());
     const uint64_t outerMultiplier = fMultiplier;
     fMultiplier = std::min<uint64_t>(fMultiplier * static_cast<uint64_t>(s.maxIterations()),

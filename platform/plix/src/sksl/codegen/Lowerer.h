@@ -68,8 +68,17 @@ struct Frame {
     std::vector<int> exits;  // branches to the end of the body, taken once every lane returned
 };
 
-struct TooLarge {};
-struct TooExpensive {};
+// Limits hit while lowering the loop or call at pos (invalid outside any).
+struct TooLarge {
+    Position pos;
+};
+struct TooExpensive {
+    Position pos;
+};
+// The thread's stack ran short (calls nested deeper than it holds), at pos.
+struct TooDeep {
+    Position pos;
+};
 
 // Number kinds of every slot of a type, in order.
 void slotKinds(const Type& t, std::vector<NumberKind>& out);
@@ -239,6 +248,14 @@ private:
     uint64_t fCost = 0;        // instructions one batch runs at most
     uint64_t fMultiplier = 1;  // how often the code being emitted can run
     std::vector<Frame> fFrames;
+    Position fSite;  // the innermost loop or call being lowered, for the limits' messages
+    // Makes pos the site for as long as it lives.
+    struct SiteScope {
+        SiteScope(Position& site, Position pos) : fSite(site), fSaved(site) { site = pos; }
+        ~SiteScope() { fSite = fSaved; }
+        Position& fSite;
+        Position fSaved;
+    };
     Value fFragValue;
     std::vector<uint8_t> fIsVariable;
 };

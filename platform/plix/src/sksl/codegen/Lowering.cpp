@@ -3,6 +3,7 @@
 #include "sksl/codegen/Hoisting.h"
 #include "sksl/codegen/Lowerer.h"
 
+#include "sksl/StackGuard.h"
 #include "sksl/analysis/ConstantFolder.h"
 #include "sksl/analysis/ProgramRules.h"
 #include "sksl/codegen/MatrixInverse.h"
@@ -32,6 +33,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <unordered_map>
 
 namespace plix::sksl::lowering {
@@ -39,7 +41,7 @@ namespace plix::sksl::lowering {
 int32_t Lowerer::alloc(int n) {
     int32_t base = fTop;
     fTop += n;
-    if (fTop > kMaxSlots) throw TooLarge{};
+    if (fTop > kMaxSlots) throw TooLarge{fSite};
     fOut.slotCount = std::max(fOut.slotCount, fTop);
     return base;
 }
@@ -75,7 +77,7 @@ Value Lowerer::contiguousConstants(const Value& v) {
 }
 
 int Lowerer::emit(Op op, int32_t dst, int32_t a, int32_t b, int32_t c, int n, uint8_t flags) {
-    if (fOut.code.size() >= static_cast<size_t>(kMaxInstructions)) throw TooLarge{};
+    if (fOut.code.size() >= static_cast<size_t>(kMaxInstructions)) throw TooLarge{fSite};
     Inst inst;
     inst.op = op;
     inst.n = static_cast<uint8_t>(n);
@@ -86,7 +88,7 @@ int Lowerer::emit(Op op, int32_t dst, int32_t a, int32_t b, int32_t c, int n, ui
     inst.c = c;
     fOut.code.push_back(inst);
     fCost += fMultiplier;
-    if (fCost > kMaxCost) throw TooExpensive{};
+    if (fCost > kMaxCost) throw TooExpensive{fSite};
     return static_cast<int>(fOut.code.size()) - 1;
 }
 
@@ -357,13 +359,19 @@ Access Lowerer::accessOf(const Expression& e) {
                 contiguousBase &= a.offsets[i] == a.offsets[0] + static_cast<int32_t>(i);
             }
             if (!contiguousBase) {
-                // Indexing a swizzle ("v.zx[i]"): gather the value first.
-                Value whole = load(a);
-                Access t;
-                t.base = whole[0];
-                for (size_t i = 0; i < whole.size(); ++i) t.offsets.push_back(static_cast<int32_t>(i));
-                t.depth = fDepth;
-                a = t;
+                // Indexing a swizzle ("v.zx[i]", read or written): look the index up in the
+                // swizzle's offsets, so the access still lands in the variable itself.
+                int32_t offset = alloc(1);
+                emit(Op::copy, offset, constI(a.offsets[0]));
+                for (int k = 1; k < count; ++k) {
+                    int32_t hit = alloc(1);
+                    emit(Op::eq_i, hit, clamped, constI(k * stride));
+                    emit(Op::select, offset, constI(a.offsets[k * stride]), offset, hit);
+                }
+                clamped = offset;
+                std::vector<int32_t> from0(stride);
+                for (int k = 0; k < stride; ++k) from0[k] = k;
+                a.offsets = std::move(from0);
             }
             if (a.dyn != -1) {
                 emit(Op::add_i, clamped, clamped, a.dyn);
@@ -532,7 +540,7 @@ void Lowerer::run() {
     fOut.uniformBase = uniformBase;
     fOut.uniformSlots = uniformSlots;
     fOut.slotCount = uniformBase + uniformSlots;
-    if (fOut.slotCount > kMaxSlots) throw TooLarge{};
+    if (fOut.slotCount > kMaxSlots) throw TooLarge{fSite};
 }
 
 
@@ -543,28 +551,52 @@ namespace plix::sksl {
 using namespace lowering;
 
 bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
-           std::string* error) {
+           std::string* error, Position* errorPos) {
     *out = SlotProgram{};
     if (!program.main()) {
         if (error) *error = "program has no main function";
         return false;
     }
-    try {
-        Lowerer(program, fragCoord, *out).run();
-        HoistInvariants(*out);
-    } catch (const TooLarge&) {
-        *out = SlotProgram{};
-        if (error) *error = "program is too large";
-        return false;
-    } catch (const TooExpensive&) {
-        *out = SlotProgram{};
-        if (error) {
-            *error = "program is too expensive: its loops could run more than " +
-                     std::to_string(kMaxCost) + " instructions for each batch of pixels";
+    std::optional<TooDeep> tooDeep;
+    std::optional<TooLarge> tooLarge;
+    std::optional<TooExpensive> tooExpensive;
+    auto lower = [&] {
+        try {
+            Lowerer(program, fragCoord, *out).run();
+            HoistInvariants(*out);
+        } catch (const TooDeep& e) {
+            tooDeep = e;
+        } catch (const TooLarge& e) {
+            tooLarge = e;
+        } catch (const TooExpensive& e) {
+            tooExpensive = e;
         }
-        return false;
+    };
+    lower();
+    // Inlining recurses once per call: a long chain of calls gets a deep stack of its own.
+    if (tooDeep && !OnLargeStack()) {
+        tooDeep.reset();
+        *out = SlotProgram{};
+        RunWithLargeStack(lower);
     }
-    return true;
+    if (!tooDeep && !tooLarge && !tooExpensive) return true;
+    *out = SlotProgram{};
+    std::string message;
+    Position pos;
+    if (tooDeep) {
+        message = "function calls are nested too deeply";
+        pos = tooDeep->pos;
+    } else if (tooLarge) {
+        message = "program is too large";
+        pos = tooLarge->pos;
+    } else {
+        message = "program is too expensive: its loops could run more than " +
+                  std::to_string(kMaxCost) + " instructions for each batch of pixels";
+        pos = tooExpensive->pos;
+    }
+    if (error) *error = std::move(message);
+    if (errorPos) *errorPos = pos;
+    return false;
 }
 
 }  // namespace plix::sksl

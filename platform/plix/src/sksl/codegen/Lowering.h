@@ -7,6 +7,7 @@
 // start, step and compare by constants), which is what lets indexing by them read lane 0.
 #pragma once
 
+#include "sksl/Position.h"
 #include "sksl/codegen/SlotProgram.h"
 
 #include <string>
@@ -24,8 +25,9 @@ constexpr int kMaxSlots = 1 << 17;  // 32 MB of registers at 64 pixels a batch
 // multiply, so a program the loop rules accept could otherwise run for hours.
 constexpr uint64_t kMaxCost = 1 << 24;
 
-// Fills *out, or returns false with a message (program too large or too expensive).
+// Fills *out, or returns false with a message (program too large or too expensive, or calls
+// nested too deep) and, where one construct is at fault, its position in *errorPos.
 bool Lower(const Program& program, const Variable* fragCoord, SlotProgram* out,
-           std::string* error);
+           std::string* error, Position* errorPos = nullptr);
 
 }  // namespace plix::sksl

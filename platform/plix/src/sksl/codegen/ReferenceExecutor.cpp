@@ -3,6 +3,7 @@
 // it defines every operation the same way in plain scalar code.
 #include "sksl/codegen/Executor.h"
 
+#include "sksl/StackGuard.h"
 #include "sksl/codegen/MatrixInverse.h"
 #include "sksl/ir/BinaryExpression.h"
 #include "sksl/ir/Block.h"
@@ -148,6 +149,8 @@ float dot(const Value& a, const Value& b) {
 
 enum class Flow { Next, Break, Continue, Return };
 
+struct OutOfStack {};
+
 class Interpreter {
 public:
     Interpreter(const Program& program, const ExecArgs& args, const MathFns& math)
@@ -287,6 +290,7 @@ std::vector<Slot*> Interpreter::lvalue(const Expression& e) {
 }
 
 Value Interpreter::expr(const Expression& e) {
+    if (!StackHasRoom()) throw OutOfStack{};
     switch (e.kind()) {
         case IRKind::Literal: {
             double v = e.as<Literal>().value();
@@ -744,6 +748,7 @@ Value Interpreter::intrinsic(const IntrinsicCall& c) {
 }
 
 Flow Interpreter::statement(const Statement& s) {
+    if (!StackHasRoom()) throw OutOfStack{};
     switch (s.kind()) {
         case IRKind::Block:
             for (const Statement* c : s.as<Block>().statements()) {
@@ -815,8 +820,19 @@ Flow Interpreter::statement(const Statement& s) {
 
 void RunReference(const Program& program, const ExecArgs& args, ReferenceMath math) {
     if (!program.main()) return;
-    Interpreter interpreter(program, args, math == ReferenceMath::Exact ? kExactMath : kFastMath);
-    for (int i = 0; i < args.count; ++i) interpreter.pixel(i);
+    // Calls recurse: a long chain of them runs again on a deep stack, and gives up (leaving
+    // the pixels as they are) where even that is too short (the lowering refuses such programs).
+    auto run = [&] {
+        Interpreter interpreter(program, args,
+                                math == ReferenceMath::Exact ? kExactMath : kFastMath);
+        try {
+            for (int i = 0; i < args.count; ++i) interpreter.pixel(i);
+        } catch (const OutOfStack&) {
+            return false;
+        }
+        return true;
+    };
+    if (!run() && !OnLargeStack()) RunWithLargeStack([&] { run(); });
 }
 
 }  // namespace plix::sksl

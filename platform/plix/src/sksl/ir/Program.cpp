@@ -6,13 +6,12 @@
 namespace plix::sksl {
 
 const Type* Program::arrayType(const Type& element, int size) {
-    for (const auto& t : fTypes) {
-        if (t->isArray() && &t->elementType() == &element && t->arraySize() == size) {
-            return t.get();
-        }
+    const Type*& t = fArrayTypes[{&element, size}];
+    if (!t) {
+        fTypes.push_back(std::make_unique<Type>(Type::MakeArray(element, size)));
+        t = fTypes.back().get();
     }
-    fTypes.push_back(std::make_unique<Type>(Type::MakeArray(element, size)));
-    return fTypes.back().get();
+    return t;
 }
 
 const Type* Program::addStruct(Type type) {

@@ -6,6 +6,7 @@
 #include "sksl/ir/Symbols.h"
 #include "sksl/ir/Type.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +96,7 @@ private:
     std::vector<std::unique_ptr<FunctionDeclaration>> fFunctionDecls;
     std::vector<std::unique_ptr<FunctionDefinition>> fDefinitions;
     std::vector<std::unique_ptr<Type>> fTypes;
+    std::map<std::pair<const Type*, int>, const Type*> fArrayTypes;  // element, size -> array
 };
 
 }  // namespace plix::sksl

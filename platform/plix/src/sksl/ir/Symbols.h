@@ -39,6 +39,13 @@ public:
     // The initializer of a const variable, when it is a constant expression.
     const Expression* constValue() const { return fConstValue; }
     void setConstValue(const Expression* e) { fConstValue = e; }
+    // Its value worked out once, slot by slot, so constants defined by constants fold in
+    // constant time; empty when it could not be worked out.
+    const std::vector<double>& constValues() const { return fConstValues; }
+    void setConstValues(std::vector<double> values) { fConstValues = std::move(values); }
+    // True once the checker tried to work the value out (whether or not it could).
+    bool constValuesTried() const { return fConstValuesTried; }
+    void setConstValuesTried() { fConstValuesTried = true; }
 
     // Index among the program's uniforms or children; -1 otherwise.
     int index() const { return fIndex; }
@@ -51,6 +58,8 @@ private:
     uint32_t fFlags;
     Position fPos;
     const Expression* fConstValue = nullptr;
+    std::vector<double> fConstValues;
+    bool fConstValuesTried = false;
     int fIndex = -1;
 };
 

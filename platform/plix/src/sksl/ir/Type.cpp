@@ -1,6 +1,9 @@
 #include "sksl/ir/Type.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
 #include <memory>
 
 namespace plix::sksl {
@@ -10,25 +13,13 @@ int Type::slotCount() const {
         case Kind::Scalar: return 1;
         case Kind::Vector: return fColumns;
         case Kind::Matrix: return fColumns * fRows;
-        case Kind::Array: return fElement->slotCount() * fArraySize;
-        case Kind::Struct: {
-            int n = 0;
-            for (const Field& f : fFields) n += f.type->slotCount();
-            return n;
-        }
+        case Kind::Array:
+        case Kind::Struct: return fSlotCount;
         default: return 0;
     }
 }
 
-bool Type::containsArray() const {
-    if (isArray()) return true;
-    if (isStruct()) {
-        for (const Field& f : fFields) {
-            if (f.type->containsArray()) return true;
-        }
-    }
-    return false;
-}
+bool Type::containsArray() const { return isArray() || fContainsArray; }
 
 // Every built-in type, made once.
 struct BuiltinTypes {
@@ -86,7 +77,8 @@ struct BuiltinTypes {
             }
         }
         for (const char* i : {"sampler2D", "sampler", "texture2D", "samplerExternalOES",
-                              "sampler2DRect", "subpassInput", "atomicUint"}) {
+                              "sampler2DRect", "subpassInput", "subpassInputMS", "atomicUint",
+                              "atomic_uint"}) {
             invalid.push_back(std::make_unique<Type>(i, Type::Kind::Invalid));
         }
     }
@@ -179,12 +171,20 @@ Type Type::MakeArray(const Type& element, int size) {
     Type t(element.name() + "[" + std::to_string(size) + "]", Kind::Array);
     t.fElement = &element;
     t.fArraySize = size;
+    t.fSlotCount = static_cast<int>(
+            std::min<int64_t>(int64_t(element.slotCount()) * size, INT32_MAX));
     return t;
 }
 
 Type Type::MakeStruct(std::string name, std::vector<Field> fields) {
     Type t(std::move(name), Kind::Struct);
     t.fFields = std::move(fields);
+    int64_t slots = 0;
+    for (const Field& f : t.fFields) {
+        slots = std::min<int64_t>(slots + f.type->slotCount(), INT32_MAX);
+        t.fContainsArray |= f.type->containsArray();
+    }
+    t.fSlotCount = static_cast<int>(slots);
     return t;
 }
 

@@ -111,6 +111,9 @@ private:
     const Type* fElement = nullptr;
     int fArraySize = 0;
     std::vector<Field> fFields;
+    // Worked out once when an array or struct type is made: types can nest thousands deep.
+    int fSlotCount = 0;
+    bool fContainsArray = false;
 };
 
 }  // namespace plix::sksl

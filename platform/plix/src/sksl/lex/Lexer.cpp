@@ -49,19 +49,62 @@ constexpr std::array kKeywords = {
 
 }  // namespace
 
+namespace {
+
+// The GLSL texture, sampler and image type families, which the language keeps as names though
+// it has none of them (sampler2D and texture2D are its own opaque types; a plain sampler2DRect
+// is one too, and the shadow samplers come without the i/u prefixes).
+bool isReservedOpaqueName(std::string_view name) {
+    bool signedOrUnsigned = false;
+    if (name.starts_with('i') || name.starts_with('u')) {
+        std::string_view rest = name.substr(1);
+        signedOrUnsigned = rest.starts_with("texture") || rest.starts_with("sampler") ||
+                           rest.starts_with("image") || rest.starts_with("subpassInput");
+        if (signedOrUnsigned) name = rest;
+    }
+    static constexpr std::string_view kShapes[] = {
+        "1D", "2D", "3D", "Cube", "2DRect", "Buffer", "1DArray", "2DArray", "CubeArray", "2DMS",
+        "2DMSArray"};
+    auto isShape = [&](std::string_view shape, bool image) {
+        for (std::string_view s : kShapes) {
+            if (s != shape) continue;
+            return image || signedOrUnsigned || (s != "2D" && s != "2DRect");
+        }
+        return false;
+    };
+    for (std::string_view base : {"texture", "sampler", "image"}) {
+        if (name.starts_with(base) && isShape(name.substr(base.size()), base == "image")) {
+            return true;
+        }
+    }
+    if (signedOrUnsigned) return name == "subpassInput" || name == "subpassInputMS";
+    static constexpr std::string_view kShadowSamplers[] = {
+        "sampler1DShadow", "sampler2DShadow", "samplerCubeShadow", "sampler1DArrayShadow",
+        "sampler2DArrayShadow", "samplerCubeArrayShadow", "sampler2DRectShadow", "sampler3DRect",
+        "samplerShadow"};
+    for (std::string_view r : kShadowSamplers) {
+        if (name == r) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool IsReservedName(std::string_view name) {
     static constexpr std::string_view kReserved[] = {
-        "attribute", "varying",  "precision", "invariant", "asm",      "class",    "union",
-        "enum",      "typedef",  "template",  "this",      "packed",   "goto",     "volatile",
-        "public",    "static",   "extern",    "external",  "long",     "double",   "fixed",
-        "unsigned",  "superp",   "input",     "output",    "hvec2",    "hvec3",    "hvec4",
-        "dvec2",     "dvec3",    "dvec4",     "fvec2",     "fvec3",    "fvec4",    "sampler3DRect",
-        "sampler2DRectShadow",   "samplerCube", "sizeof",  "cast",     "namespace", "using",
-        "interface", "sampler1DShadow", "sampler2DShadow", "sampler3DShadow"};
+        "attribute", "varying", "precision", "invariant", "asm",     "class",   "union",
+        "enum",      "typedef", "template",  "this",      "packed",  "goto",    "volatile",
+        "public",    "static",  "extern",    "external",  "long",    "double",  "fixed",
+        "unsigned",  "superp",  "input",     "output",    "hvec2",   "hvec3",   "hvec4",
+        "dvec2",     "dvec3",   "dvec4",     "fvec2",     "fvec3",   "fvec4",   "sizeof",
+        "cast",      "namespace", "using",   "interface", "atomic",  "dmat2",   "dmat3",
+        "dmat4",     "dmat2x2", "dmat2x3",   "dmat2x4",   "dmat3x2", "dmat3x3", "dmat3x4",
+        "dmat4x2",   "dmat4x3", "dmat4x4"};
     for (std::string_view r : kReserved) {
         if (name == r) return true;
     }
-    return name.starts_with("gl_") || name.starts_with("$") || name.starts_with("sk_Caps");
+    return name.starts_with("gl_") || name.find('$') != std::string_view::npos ||
+           isReservedOpaqueName(name);
 }
 
 void Lexer::skipSpaceAndComments() {
@@ -73,11 +116,13 @@ void Lexer::skipSpaceAndComments() {
         } else if (c == '/' && fOffset + 1 < size && fSource[fOffset + 1] == '/') {
             while (fOffset < size && fSource[fOffset] != '\n') ++fOffset;
         } else if (c == '/' && fOffset + 1 < size && fSource[fOffset + 1] == '*') {
+            int32_t start = fOffset;
             fOffset += 2;
             while (fOffset < size &&
                    !(fSource[fOffset] == '*' && fOffset + 1 < size && fSource[fOffset + 1] == '/')) {
                 ++fOffset;
             }
+            if (fOffset >= size) fUnterminatedComment = start;
             fOffset = fOffset < size ? fOffset + 2 : size;
         } else {
             break;
@@ -122,7 +167,29 @@ Token Lexer::number(int32_t start) {
     return {isFloat ? TokenKind::FloatLiteral : TokenKind::IntLiteral, {start, i}};
 }
 
+namespace {
+
+// Tokens after which '.' starts a field or swizzle rather than a number.
+bool endsOperand(TokenKind k) {
+    switch (k) {
+        case TokenKind::Identifier: case TokenKind::IntLiteral: case TokenKind::FloatLiteral:
+        case TokenKind::True: case TokenKind::False: case TokenKind::RParen:
+        case TokenKind::RBracket: case TokenKind::PlusPlus: case TokenKind::MinusMinus:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 Token Lexer::next() {
+    Token t = scan();
+    fLast = t.kind;
+    return t;
+}
+
+Token Lexer::scan() {
     skipSpaceAndComments();
     const int32_t size = static_cast<int32_t>(fSource.size());
     const int32_t start = fOffset;
@@ -140,7 +207,9 @@ Token Lexer::next() {
         }
         return {TokenKind::Identifier, {start, i}};
     }
-    if (isDigit(c) || (c == '.' && isDigit(at(start + 1)))) return number(start);
+    if (isDigit(c) || (c == '.' && isDigit(at(start + 1)) && !endsOperand(fLast))) {
+        return number(start);
+    }
     if (c == '#') {
         int32_t i = start + 1;
         while (i < size && isIdentChar(fSource[i])) ++i;

@@ -83,7 +83,6 @@ struct AstNode {
     double floatValue = 0;
     bool boolValue = false;
     bool intTooLarge = false;     // an integer literal that does not fit 64 bits
-    int depth = 1;                // height of this subtree, for the nesting limit
     AstModifiers* mods = nullptr; // declarations only
     std::vector<AstNode*> kids;
 };

@@ -18,7 +18,7 @@ constexpr std::string_view kBuiltinTypeNames[] = {
     "bvec3", "bvec4", "uvec2", "uvec3", "uvec4", "mat2", "mat3", "mat4", "mat2x2", "mat2x3",
     "mat2x4", "mat3x2", "mat3x3", "mat3x4", "mat4x2", "mat4x3", "mat4x4", "shader",
     "colorFilter", "blender", "sampler2D", "sampler", "texture2D", "samplerExternalOES",
-    "sampler2DRect", "subpassInput", "atomicUint"};
+    "sampler2DRect", "subpassInput", "subpassInputMS", "atomicUint", "atomic_uint"};
 
 // Binding strength of the binary operators; 0 for tokens that are not binary operators.
 int precedence(TokenKind k) {
@@ -66,20 +66,29 @@ bool isModifierToken(TokenKind k) {
 
 }  // namespace
 
-// Counts one level of nesting for as long as it lives; refuses (and stops the parse) beyond
-// kMaxDepth.
+// Levels of nesting held by one parse function, given back when it returns. Nesting is counted
+// as the reference engine counts it: one level per statement and per block, per parenthesis,
+// prefix operator, ternary, assignment and comma, one per binary operator of a chain at the same
+// precedence, and one per postfix suffix plus one for having any (so a call costs two). Beyond
+// kMaxDepth the parse stops with an error.
 class Parser::DepthGuard {
 public:
-    explicit DepthGuard(Parser& p) : fParser(p) { ++fParser.fDepth; }
-    ~DepthGuard() { --fParser.fDepth; }
-    bool ok() {
-        if (fParser.fDepth <= kMaxDepth && !fParser.fDepthReported) return true;
+    explicit DepthGuard(Parser& p) : fParser(p) {}
+    ~DepthGuard() { release(); }
+    bool increase() {
+        ++fCount;
+        if (++fParser.fDepth <= kMaxDepth && !fParser.fDepthReported) return true;
         fParser.reportDepth(fParser.peek().pos);
         return false;
+    }
+    void release() {
+        fParser.fDepth -= fCount;
+        fCount = 0;
     }
 
 private:
     Parser& fParser;
+    int fCount = 0;
 };
 
 bool Parser::IsBuiltinTypeName(std::string_view name) {
@@ -123,11 +132,19 @@ void Parser::reportDepth(Position pos) {
 
 void Parser::error(Position pos, std::string message) { fDiags.error(pos, std::move(message)); }
 
-void Parser::errorAt(const Token& t, std::string message) { error(t.pos, std::move(message)); }
+void Parser::errorAt(const Token& t, std::string message) {
+    // A program cut short by a comment that never ends: the comment is the fault.
+    int32_t comment = fLexer.unterminatedComment();
+    if (t.kind == TokenKind::EndOfFile && comment >= 0 && !fCommentReported) {
+        fCommentReported = true;
+        error({comment, comment + 2}, "unterminated comment: '/*' without a closing '*/'");
+    }
+    error(t.pos, std::move(message));
+}
 
 static std::string describe(const Token& t, std::string_view text) {
     if (t.kind == TokenKind::EndOfFile) return "end of file";
-    return "'" + std::string(text) + "'";
+    return QuoteSource(text);
 }
 
 bool Parser::expect(TokenKind kind, const char* what) {
@@ -202,19 +219,6 @@ void Parser::syncToDeclaration() {
     }
 }
 
-AstNode* Parser::join(AstNode* n) {
-    int d = 0;
-    for (AstNode* k : n->kids) {
-        if (k) d = std::max(d, k->depth);
-    }
-    n->depth = d + 1;
-    if (n->depth + fDepth > kMaxDepth) {
-        reportDepth(n->pos);
-        return nullptr;
-    }
-    return n;
-}
-
 // program := { directive | ';' | declaration }
 AstNode* Parser::parseProgram() {
     AstNode* root = node(AstKind::Program, {0, static_cast<int32_t>(fLexer.source().size())});
@@ -252,7 +256,7 @@ void Parser::directive() {
             errorAt(t, "invalid #version directive");
         }
     } else {
-        errorAt(t, "unsupported directive '" + std::string(name) + "'");
+        errorAt(t, "unsupported directive " + QuoteSource(name));
     }
     while (onSameLine(peek())) take();
 }
@@ -264,7 +268,7 @@ AstNode* Parser::declaration() {
     if (!isTypeName(peek())) {
         if (peek().kind == TokenKind::Identifier && !mods->flags && !mods->layoutColor &&
             peek(1).kind == TokenKind::Identifier) {
-            errorAt(peek(), "no type named '" + std::string(text(peek())) + "'");
+            errorAt(peek(), "no type named " + QuoteSource(text(peek())));
         } else {
             errorAt(peek(), "expected a type, but found " + describe(peek(), text(peek())));
         }
@@ -315,8 +319,12 @@ AstModifiers* Parser::modifiers() {
             case TokenKind::Workgroup: bit = AstModifiers::kWorkgroup; break;
             default: break;
         }
+        constexpr uint32_t kPrecisionBits =
+                AstModifiers::kHighp | AstModifiers::kMediump | AstModifiers::kLowp;
         if (bit && (mods->flags & bit) && t.kind != TokenKind::Inout) {
-            errorAt(t, "'" + std::string(text(t)) + "' appears more than once");
+            errorAt(t, QuoteSource(text(t)) + " appears more than once");
+        } else if ((bit & kPrecisionBits) && (mods->flags & kPrecisionBits)) {
+            errorAt(t, "only one precision qualifier can be used");
         }
         mods->flags |= bit;
         mods->pos.end = fTokens[fPos - 1].pos.end;
@@ -417,6 +425,11 @@ AstNode* Parser::structDefinition(AstModifiers* mods) {
         do {
             if (!check(TokenKind::Identifier)) {
                 expect(TokenKind::Identifier, "an identifier");
+                return nullptr;
+            }
+            if (IsBuiltinTypeName(text(peek()))) {
+                errorAt(peek(), "expected an identifier, but found type '" +
+                                        std::string(text(peek())) + "'");
                 return nullptr;
             }
             Token fieldName = take();
@@ -546,7 +559,7 @@ AstNode* Parser::varDeclarationsRest(AstModifiers* mods, AstNode* type, const To
 //            | returnStatement | ';' | localDeclaration | expressionStatement
 AstNode* Parser::statement() {
     DepthGuard guard(*this);
-    if (!guard.ok()) return nullptr;
+    if (!guard.increase()) return nullptr;
     const Token& t = peek();
     switch (t.kind) {
         case TokenKind::LBrace: return block();
@@ -580,7 +593,7 @@ AstNode* Parser::statement() {
 // block := '{' { statement } '}'
 AstNode* Parser::block() {
     DepthGuard guard(*this);
-    if (!guard.ok()) return nullptr;
+    if (!guard.increase()) return nullptr;
     Token open = take();
     AstNode* b = node(AstKind::Block, open.pos);
     while (!check(TokenKind::RBrace) && !check(TokenKind::EndOfFile)) {
@@ -743,11 +756,13 @@ AstNode* Parser::localDeclaration() {
     }
     AstNode* t = type();
     if (!t) return nullptr;
-    if (!check(TokenKind::Identifier) || IsBuiltinTypeName(text(peek()))) {
-        expect(TokenKind::Identifier, "an identifier");
+    if (check(TokenKind::Identifier) && IsBuiltinTypeName(text(peek()))) {
+        errorAt(peek(), "expected an identifier, but found type '" + std::string(text(peek())) +
+                                "'");
         return nullptr;
     }
-    Token name = take();
+    if (!expect(TokenKind::Identifier, "an identifier")) return nullptr;
+    Token name = fTokens[fPos - 1];
     return varDeclarationsRest(mods, t, name, /*global=*/false);
 }
 
@@ -763,15 +778,17 @@ AstNode* Parser::expressionStatement() {
 
 // expression := assignment { ',' assignment }
 AstNode* Parser::expression() {
+    DepthGuard guard(*this);
     AstNode* left = assignment();
     while (left && check(TokenKind::Comma)) {
+        if (!guard.increase()) return nullptr;
         Token op = take();
         AstNode* right = assignment();
         if (!right) return nullptr;
         AstNode* n = node(AstKind::Binary, Position::Range(left->pos, right->pos));
         n->op = op.kind;
         n->kids = {left, right};
-        left = join(n);
+        left = n;
     }
     return left;
 }
@@ -779,23 +796,25 @@ AstNode* Parser::expression() {
 // assignment := ternary [ ( '=' | '+=' | '-=' | '*=' | '/=' | '%=' | '&=' | '|=' | '^='
 //                         | '<<=' | '>>=' ) assignment ]
 AstNode* Parser::assignment() {
-    DepthGuard guard(*this);
-    if (!guard.ok()) return nullptr;
     AstNode* left = ternary();
     if (!left || !isAssignment(peek().kind)) return left;
+    DepthGuard guard(*this);
+    if (!guard.increase()) return nullptr;
     Token op = take();
     AstNode* right = assignment();
     if (!right) return nullptr;
     AstNode* n = node(AstKind::Binary, Position::Range(left->pos, right->pos));
     n->op = op.kind;
     n->kids = {left, right};
-    return join(n);
+    return n;
 }
 
 // ternary := binary [ '?' expression ':' assignment ]
 AstNode* Parser::ternary() {
     AstNode* test = binary(1);
     if (!test || !check(TokenKind::Question)) return test;
+    DepthGuard guard(*this);
+    if (!guard.increase()) return nullptr;
     take();
     AstNode* ifTrue = expression();
     if (!ifTrue || !expect(TokenKind::Colon, "':'")) return nullptr;
@@ -803,42 +822,52 @@ AstNode* Parser::ternary() {
     if (!ifFalse) return nullptr;
     AstNode* n = node(AstKind::Ternary, Position::Range(test->pos, ifFalse->pos));
     n->kids = {test, ifTrue, ifFalse};
-    return join(n);
+    return n;
 }
 
 // binary := unary { BINARY_OPERATOR unary }, by precedence, left to right
 //   ( '||' < '^^' < '&&' < '|' < '^' < '&' < '==' '!=' < '<' '>' '<=' '>=' < '<<' '>>'
 //     < '+' '-' < '*' '/' '%' )
 AstNode* Parser::binary(int minPrecedence) {
+    // The operators this loop takes never rise in precedence (the right operand takes the
+    // tighter ones): a chain at one precedence nests one level per operator, and a looser
+    // operator closes the tighter chain before it ("a*b*c + d" holds one level at the '+').
+    DepthGuard guard(*this);
+    int chainPrecedence = 0;
     AstNode* left = unary();
     while (left) {
         int prec = precedence(peek().kind);
         if (prec == 0 || prec < minPrecedence) break;
+        if (prec != chainPrecedence) {
+            guard.release();
+            chainPrecedence = prec;
+        }
+        if (!guard.increase()) return nullptr;
         Token op = take();
         AstNode* right = binary(prec + 1);
         if (!right) return nullptr;
         AstNode* n = node(AstKind::Binary, Position::Range(left->pos, right->pos));
         n->op = op.kind;
         n->kids = {left, right};
-        left = join(n);
+        left = n;
     }
     return left;
 }
 
 // unary := ( '+' | '-' | '!' | '~' | '++' | '--' ) unary | postfix
 AstNode* Parser::unary() {
-    DepthGuard guard(*this);
-    if (!guard.ok()) return nullptr;
     TokenKind k = peek().kind;
     if (k == TokenKind::Plus || k == TokenKind::Minus || k == TokenKind::Bang ||
         k == TokenKind::Tilde || k == TokenKind::PlusPlus || k == TokenKind::MinusMinus) {
+        DepthGuard guard(*this);
+        if (!guard.increase()) return nullptr;
         Token op = take();
         AstNode* operand = unary();
         if (!operand) return nullptr;
         AstNode* n = node(AstKind::Prefix, Position::Range(op.pos, operand->pos));
         n->op = op.kind;
         n->kids = {operand};
-        return join(n);
+        return n;
     }
     return postfix();
 }
@@ -846,9 +875,19 @@ AstNode* Parser::unary() {
 // postfix := primary { '[' [ expression ] ']' | '.' IDENTIFIER | '(' [ assignment
 //            { ',' assignment } ] ')' | '++' | '--' }
 AstNode* Parser::postfix() {
+    DepthGuard guard(*this);
+    bool first = true;
     AstNode* base = primary();
     while (base) {
         TokenKind k = peek().kind;
+        if (k != TokenKind::LBracket && k != TokenKind::Dot && k != TokenKind::LParen &&
+            k != TokenKind::PlusPlus && k != TokenKind::MinusMinus) {
+            break;
+        }
+        // One level per suffix, and one more for the first.
+        if (first && !guard.increase()) return nullptr;
+        first = false;
+        if (!guard.increase()) return nullptr;
         if (k == TokenKind::LBracket) {
             take();
             AstNode* index = nullptr;
@@ -861,13 +900,14 @@ AstNode* Parser::postfix() {
             }
             AstNode* n = node(AstKind::Index, {base->pos.start, fTokens[fPos - 1].pos.end});
             n->kids = {base, index};
-            base = join(n);
+            base = n;
         } else if (k == TokenKind::Dot) {
-            take();
-            // A swizzle may start with a digit (".0xy1"), which the lexer reads as a number.
+            Token dot = take();
+            // A swizzle may start with a digit (".0xy1"), which the lexer reads as a number
+            // (written right after the dot).
             const Token& f = peek();
-            if (f.kind != TokenKind::Identifier && f.kind != TokenKind::IntLiteral &&
-                f.kind != TokenKind::FloatLiteral) {
+            bool number = f.kind == TokenKind::IntLiteral || f.kind == TokenKind::FloatLiteral;
+            if (f.kind != TokenKind::Identifier && !(number && f.pos.start == dot.pos.end)) {
                 expect(TokenKind::Identifier, "a field name or swizzle mask");
                 return nullptr;
             }
@@ -886,10 +926,8 @@ AstNode* Parser::postfix() {
             AstNode* n = node(AstKind::Field, {base->pos.start, fieldPos.end});
             n->name = fieldText;
             n->kids = {base};
-            base = join(n);
+            base = n;
         } else if (k == TokenKind::LParen) {
-            DepthGuard guard(*this);
-            if (!guard.ok()) return nullptr;
             take();
             AstNode* n = node(AstKind::Call, base->pos);
             n->kids.push_back(base);
@@ -902,13 +940,13 @@ AstNode* Parser::postfix() {
             }
             if (!expect(TokenKind::RParen, "')' to complete function arguments")) return nullptr;
             n->pos.end = fTokens[fPos - 1].pos.end;
-            base = join(n);
+            base = n;
         } else if (k == TokenKind::PlusPlus || k == TokenKind::MinusMinus) {
             Token op = take();
             AstNode* n = node(AstKind::Postfix, Position::Range(base->pos, op.pos));
             n->op = op.kind;
             n->kids = {base};
-            base = join(n);
+            base = n;
         } else {
             break;
         }
@@ -934,7 +972,7 @@ AstNode* Parser::primary() {
             return literal(take());
         case TokenKind::LParen: {
             DepthGuard guard(*this);
-            if (!guard.ok()) return nullptr;
+            if (!guard.increase()) return nullptr;
             take();
             AstNode* e = expression();
             if (!e || !expect(TokenKind::RParen, "')' to complete expression")) return nullptr;
@@ -1001,6 +1039,13 @@ AstNode* Parser::literal(const Token& t) {
             if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
                 s.remove_prefix(2);
                 base = 16;
+            }
+            if (base == 10 && s.size() > 1 && s[0] == '0') {
+                // A leading zero makes an octal number, whose digits stop at 7.
+                if (s.find_first_of("89") != std::string_view::npos) {
+                    errorAt(t, QuoteSource(n->name) + " is not a valid octal number");
+                }
+                base = 8;
             }
             uint64_t v = 0;
             auto result = std::from_chars(s.data(), s.data() + s.size(), v, base);

@@ -1,7 +1,8 @@
 // Recursive-descent parser from tokens to the parse tree. Errors are collected with their
 // position and parsing resumes at the next statement or declaration, so one run reports every
-// syntax error. Nesting deeper than kMaxDepth is refused, which bounds the recursion of every
-// later phase as well.
+// syntax error. Nesting deeper than kMaxDepth (counted as the reference engine counts it) is
+// refused, which bounds the height of every function's tree and so the recursion of the later
+// phases within one function.
 #pragma once
 
 #include "sksl/Diagnostics.h"
@@ -44,7 +45,6 @@ private:
     void syncToStatement();
     void syncToDeclaration();
     AstNode* node(AstKind kind, Position pos) { return fArena.make(kind, pos); }
-    AstNode* join(AstNode* n);  // fills n->depth from its children and checks the limit
 
     void directive();
     AstNode* declaration();
@@ -85,6 +85,7 @@ private:
     size_t fPos = 0;
     int fDepth = 0;
     bool fDepthReported = false;
+    bool fCommentReported = false;
     std::unordered_set<std::string_view> fStructNames;
     std::vector<AstNode*> fPending;  // variables declared after a struct body
 };
