@@ -8,7 +8,9 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "../GoldenImages.h"
 #include "../SceneList.h"
 #include "raster/Draw.h"
 
@@ -75,6 +77,28 @@ inline void drawLine(const DrawTarget& t, const std::string& line, const ExtraPa
     else if (cmd == "oval") drawOval(t, r, m, paint);
     else if (cmd == "rrect") drawRRect(t, RRect::MakeRectXY(r, n[4], n[5]), m, paint);
     else ADD_FAILURE() << "unknown command " << cmd;
+}
+
+// The scenes of fixtures/scenes.txt whose names start with prefix.
+inline std::vector<Scene> rasterScenes(const std::string& prefix = "") {
+    std::vector<Scene> out;
+    for (Scene& s : LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"))
+        if (s.name.rfind(prefix, 0) == 0) out.push_back(std::move(s));
+    return out;
+}
+
+// The scene drawn by our engine into premultiplied RGBA8888 (*ours) beside the reference's
+// image of it (*reference), both w x h.
+inline void renderScene(const Scene& s, std::vector<uint8_t>* ours, std::vector<uint8_t>* reference) {
+    ours->assign(size_t(s.w) * size_t(s.h) * 4, 0);
+    Pixmap pm;
+    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), ours->data(), size_t(s.w) * 4));
+    const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
+    for (const std::string& line : s.lines) drawLine(t, line);
+    int w = 0, h = 0;
+    ASSERT_TRUE(readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, reference)) << s.name;
+    ASSERT_EQ(w, s.w);
+    ASSERT_EQ(h, s.h);
 }
 
 }  // namespace plix::test

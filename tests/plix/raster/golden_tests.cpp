@@ -25,7 +25,7 @@ namespace {
 using test::drawLine;
 using test::Scene;
 
-std::vector<Scene> loadScenes() { return test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"); }
+std::vector<Scene> loadScenes() { return test::rasterScenes(); }
 
 // Every scene is held to the strict rule (GoldenStrict.h), except scenes of hairlines and
 // strokes thinner than a pixel, which are drawn by their own converter: those keep the loose
@@ -104,17 +104,9 @@ class Golden : public ::testing::TestWithParam<Scene> {};
 
 TEST_P(Golden, MatchesTheReferenceImage) {
     const Scene& s = GetParam();
-    std::vector<uint8_t> px(size_t(s.w) * size_t(s.h) * 4, 0);
-    Pixmap pm;
-    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), px.data(), size_t(s.w) * 4));
-    const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
-    for (const std::string& line : s.lines) drawLine(t, line);
-
-    int w = 0, h = 0;
-    std::vector<uint8_t> want;
-    ASSERT_TRUE(test::readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
-    ASSERT_EQ(w, s.w);
-    ASSERT_EQ(h, s.h);
+    std::vector<uint8_t> px, want;
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    const int w = s.w, h = s.h;
     const test::StrictResult strict = test::compareStrict(px.data(), want.data(), w, h);
     std::string why = strict.describe();
     const int today = pixelsAllowedPastTheLevels(s.name);

@@ -20,9 +20,8 @@ constexpr double kCloseShare = 0.99;  // of the pixels at least
 constexpr int kWorst = 32;          // levels, any pixel
 
 std::vector<test::Scene> hairlineScenes() {
-    std::vector<test::Scene> out;
-    for (test::Scene& s : test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"))
-        if (s.name.rfind("hairline_", 0) == 0 || s.name.rfind("thin_", 0) == 0) out.push_back(std::move(s));
+    std::vector<test::Scene> out = test::rasterScenes("hairline_");
+    for (test::Scene& s : test::rasterScenes("thin_")) out.push_back(std::move(s));
     return out;
 }
 
@@ -30,17 +29,9 @@ class HairlineGolden : public ::testing::TestWithParam<test::Scene> {};
 
 TEST_P(HairlineGolden, MatchesTheReferenceClosely) {
     const test::Scene& s = GetParam();
-    std::vector<uint8_t> px(size_t(s.w) * size_t(s.h) * 4, 0);
-    Pixmap pm;
-    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), px.data(), size_t(s.w) * 4));
-    const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
-    for (const std::string& line : s.lines) test::drawLine(t, line);
-
-    int w = 0, h = 0;
-    std::vector<uint8_t> want;
-    ASSERT_TRUE(test::readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
-    ASSERT_EQ(w, s.w);
-    ASSERT_EQ(h, s.h);
+    std::vector<uint8_t> px, want;
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    const int w = s.w, h = s.h;
     int close = 0, worst = 0, worstX = 0, worstY = 0;
     for (const test::PixelDiff& d : test::compareImages(px.data(), want.data(), w, h)) {
         close += d.worst() <= kClose;

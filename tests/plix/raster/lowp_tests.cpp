@@ -12,7 +12,7 @@
 
 #include "../GoldenImages.h"
 #include "../SceneList.h"
-#include "SceneDraw.h"
+#include "RasterScenes.h"
 #include "raster/LowpKernels.h"
 #include "raster/Pipeline.h"
 #include "raster/PipelineBlitter.h"
@@ -238,17 +238,9 @@ class LowpGolden : public ::testing::TestWithParam<test::Scene> {};
 
 TEST_P(LowpGolden, MatchesTheReferenceImageStrictly) {
     const test::Scene& s = GetParam();
-    std::vector<uint8_t> px(size_t(s.w) * size_t(s.h) * 4, 0);
-    Pixmap pm;
-    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), px.data(), size_t(s.w) * 4));
-    const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
-    for (const std::string& line : s.lines) test::drawSceneLine(t, line);
-
-    int w = 0, h = 0;
-    std::vector<uint8_t> want;
-    ASSERT_TRUE(test::readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, &want)) << s.name;
-    ASSERT_EQ(w, s.w);
-    ASSERT_EQ(h, s.h);
+    std::vector<uint8_t> px, want;
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    const int w = s.w, h = s.h;
     const bool exact = s.name.find("_stack_alpha") != std::string::npos || s.name.find("_stack_transparent") != std::string::npos;
     int within = 0, equal = 0, worst = 0;
     for (const test::PixelDiff& p : test::compareImages(px.data(), want.data(), w, h)) {

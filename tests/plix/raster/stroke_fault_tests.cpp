@@ -87,12 +87,7 @@ TEST(StrokeAndFill, InversePathsStrokeEverythingOutsideTheStroke) {
 
 // ---- the strokefault_* scenes against the reference engine's images ----
 
-std::vector<test::Scene> strokeFaultScenes() {
-    std::vector<test::Scene> out;
-    for (test::Scene& s : test::LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"))
-        if (s.name.rfind("strokefault_", 0) == 0) out.push_back(std::move(s));
-    return out;
-}
+std::vector<test::Scene> strokeFaultScenes() { return test::rasterScenes("strokefault_"); }
 
 // Flat pixels of the reference (no neighbour differs by more than 3) within 3 levels; outline
 // channels within 64 levels, 6 on average, with at most 4 pixels beyond.
@@ -100,16 +95,9 @@ class StrokeFaultGolden : public ::testing::TestWithParam<test::Scene> {};
 
 TEST_P(StrokeFaultGolden, MatchesTheReferenceStrictly) {
     const test::Scene& s = GetParam();
-    std::vector<uint8_t> px(size_t(s.w) * size_t(s.h) * 4, 0);
-    Pixmap pm;
-    ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), px.data(), size_t(s.w) * 4));
-    const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
-    for (const std::string& line : s.lines) test::drawLine(t, line);
-    int w = 0, h = 0;
-    std::vector<uint8_t> want;
-    ASSERT_TRUE(test::readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, &want));
-    ASSERT_EQ(w, s.w);
-    ASSERT_EQ(h, s.h);
+    std::vector<uint8_t> px, want;
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    const int w = s.w, h = s.h;
     int flatOver = 0, outliers = 0, edgeChannels = 0;
     double edgeSum = 0;
     for (const test::PixelDiff& p : test::compareImages(px.data(), want.data(), w, h)) {
