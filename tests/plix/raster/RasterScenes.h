@@ -80,23 +80,24 @@ inline void drawLine(const DrawTarget& t, const std::string& line, const ExtraPa
 }
 
 // The scenes of fixtures/scenes.txt whose names start with prefix.
-inline std::vector<Scene> rasterScenes(const std::string& prefix = "") {
+inline std::vector<Scene> scenesIn(const std::string& fixtures, const std::string& prefix = "") {
     std::vector<Scene> out;
-    for (Scene& s : LoadScenes(std::string(PLIX_RASTER_FIXTURES) + "/scenes.txt"))
+    for (Scene& s : LoadScenes(fixtures + "/scenes.txt"))
         if (s.name.rfind(prefix, 0) == 0) out.push_back(std::move(s));
     return out;
 }
 
 // The scene drawn by our engine into premultiplied RGBA8888 (*ours) beside the reference's
-// image of it (*reference), both w x h.
-inline void renderScene(const Scene& s, std::vector<uint8_t>* ours, std::vector<uint8_t>* reference) {
+// image of it in fixtures (*reference), both w x h.
+inline void renderScene(const std::string& fixtures, const Scene& s, std::vector<uint8_t>* ours,
+                        std::vector<uint8_t>* reference) {
     ours->assign(size_t(s.w) * size_t(s.h) * 4, 0);
     Pixmap pm;
     ASSERT_TRUE(pm.reset(ImageInfo::Make(s.w, s.h, ColorType::RGBA8888, AlphaType::Premul), ours->data(), size_t(s.w) * 4));
     const DrawTarget t{pm, IRect::MakeWH(s.w, s.h), nullptr};
     for (const std::string& line : s.lines) drawLine(t, line);
     int w = 0, h = 0;
-    ASSERT_TRUE(readPng(std::string(PLIX_RASTER_FIXTURES) + "/" + s.name + ".png", &w, &h, reference)) << s.name;
+    ASSERT_TRUE(readPng(fixtures + "/" + s.name + ".png", &w, &h, reference)) << s.name;
     ASSERT_EQ(w, s.w);
     ASSERT_EQ(h, s.h);
 }

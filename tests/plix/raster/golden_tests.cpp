@@ -25,7 +25,7 @@ namespace {
 using test::drawLine;
 using test::Scene;
 
-std::vector<Scene> loadScenes() { return test::rasterScenes(); }
+std::vector<Scene> loadScenes() { return test::scenesIn(PLIX_RASTER_FIXTURES); }
 
 // Every scene is held to the strict rule (GoldenStrict.h), except scenes of hairlines and
 // strokes thinner than a pixel, which are drawn by their own converter: those keep the loose
@@ -105,7 +105,7 @@ class Golden : public ::testing::TestWithParam<Scene> {};
 TEST_P(Golden, MatchesTheReferenceImage) {
     const Scene& s = GetParam();
     std::vector<uint8_t> px, want;
-    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(PLIX_RASTER_FIXTURES, s, &px, &want));
     const int w = s.w, h = s.h;
     const test::StrictResult strict = test::compareStrict(px.data(), want.data(), w, h);
     std::string why = strict.describe();

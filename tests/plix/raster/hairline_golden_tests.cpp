@@ -20,8 +20,8 @@ constexpr double kCloseShare = 0.99;  // of the pixels at least
 constexpr int kWorst = 32;          // levels, any pixel
 
 std::vector<test::Scene> hairlineScenes() {
-    std::vector<test::Scene> out = test::rasterScenes("hairline_");
-    for (test::Scene& s : test::rasterScenes("thin_")) out.push_back(std::move(s));
+    std::vector<test::Scene> out = test::scenesIn(PLIX_RASTER_FIXTURES, "hairline_");
+    for (test::Scene& s : test::scenesIn(PLIX_RASTER_FIXTURES, "thin_")) out.push_back(std::move(s));
     return out;
 }
 
@@ -30,7 +30,7 @@ class HairlineGolden : public ::testing::TestWithParam<test::Scene> {};
 TEST_P(HairlineGolden, MatchesTheReferenceClosely) {
     const test::Scene& s = GetParam();
     std::vector<uint8_t> px, want;
-    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(PLIX_RASTER_FIXTURES, s, &px, &want));
     const int w = s.w, h = s.h;
     int close = 0, worst = 0, worstX = 0, worstY = 0;
     for (const test::PixelDiff& d : test::compareImages(px.data(), want.data(), w, h)) {

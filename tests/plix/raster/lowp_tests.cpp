@@ -239,7 +239,7 @@ class LowpGolden : public ::testing::TestWithParam<test::Scene> {};
 TEST_P(LowpGolden, MatchesTheReferenceImageStrictly) {
     const test::Scene& s = GetParam();
     std::vector<uint8_t> px, want;
-    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(PLIX_RASTER_FIXTURES, s, &px, &want));
     const int w = s.w, h = s.h;
     const bool exact = s.name.find("_stack_alpha") != std::string::npos || s.name.find("_stack_transparent") != std::string::npos;
     int within = 0, equal = 0, worst = 0;

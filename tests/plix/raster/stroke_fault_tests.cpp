@@ -87,7 +87,7 @@ TEST(StrokeAndFill, InversePathsStrokeEverythingOutsideTheStroke) {
 
 // ---- the strokefault_* scenes against the reference engine's images ----
 
-std::vector<test::Scene> strokeFaultScenes() { return test::rasterScenes("strokefault_"); }
+std::vector<test::Scene> strokeFaultScenes() { return test::scenesIn(PLIX_RASTER_FIXTURES, "strokefault_"); }
 
 // Flat pixels of the reference (no neighbour differs by more than 3) within 3 levels; outline
 // channels within 64 levels, 6 on average, with at most 4 pixels beyond.
@@ -96,7 +96,7 @@ class StrokeFaultGolden : public ::testing::TestWithParam<test::Scene> {};
 TEST_P(StrokeFaultGolden, MatchesTheReferenceStrictly) {
     const test::Scene& s = GetParam();
     std::vector<uint8_t> px, want;
-    ASSERT_NO_FATAL_FAILURE(test::renderScene(s, &px, &want));
+    ASSERT_NO_FATAL_FAILURE(test::renderScene(PLIX_RASTER_FIXTURES, s, &px, &want));
     const int w = s.w, h = s.h;
     int flatOver = 0, outliers = 0, edgeChannels = 0;
     double edgeSum = 0;
