@@ -44,7 +44,13 @@ Fixture readFixture() {
 
 // Fonts of the fixture, loaded once.
 plix_handle typeface(const std::string& file) {
-    static std::map<std::string, plix_handle> faces;
+    struct Faces : std::map<std::string, plix_handle> {
+        ~Faces() {
+            for (const auto& [name, h] : *this)
+                if (h) plix_refcnt_unref(h);
+        }
+    };
+    static Faces faces;
     auto& h = faces[file];
     if (!h) h = plix_typeface_make_from_file(plix::test::fontPath(file).c_str(), 0);
     return h;

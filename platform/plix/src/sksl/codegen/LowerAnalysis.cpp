@@ -35,13 +35,20 @@
 
 namespace plix::sksl::lowering {
 
+// Walks the type with a list of its own: arrays and structs may nest deeper than the stack.
 void slotKinds(const Type& t, std::vector<NumberKind>& out) {
-    if (t.isArray()) {
-        for (int i = 0; i < t.arraySize(); ++i) slotKinds(t.elementType(), out);
-    } else if (t.isStruct()) {
-        for (const auto& f : t.fields()) slotKinds(*f.type, out);
-    } else {
-        for (int i = 0; i < t.slotCount(); ++i) out.push_back(t.numberKind());
+    std::vector<const Type*> todo{&t};
+    while (!todo.empty()) {
+        const Type* u = todo.back();
+        todo.pop_back();
+        if (u->isArray()) {
+            for (int i = 0; i < u->arraySize(); ++i) todo.push_back(&u->elementType());
+        } else if (u->isStruct()) {
+            const auto& fields = u->fields();
+            for (auto f = fields.rbegin(); f != fields.rend(); ++f) todo.push_back(f->type);
+        } else {
+            for (int i = 0; i < u->slotCount(); ++i) out.push_back(u->numberKind());
+        }
     }
 }
 
