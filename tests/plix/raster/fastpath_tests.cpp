@@ -10,17 +10,13 @@
 #include "raster/Pipeline.h"
 #include "raster/PipelineBlitter.h"
 #include "raster/SolidBlitter.h"
+#include "SupportedIsas.h"
 
 using namespace plix;
 
 namespace {
 
-std::vector<Isa> supportedIsas() {
-    std::vector<Isa> v;
-    for (Isa isa : {Isa::SSE2, Isa::AVX2, Isa::AVX512})
-        if (isaSupported(isa)) v.push_back(isa);
-    return v;
-}
+using test::supportedIsas;
 
 const char* isaName(Isa isa) { return isa == Isa::SSE2 ? "sse2" : isa == Isa::AVX2 ? "avx2" : "avx512"; }
 
